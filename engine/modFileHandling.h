@@ -1,0 +1,29 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tessavo {
+
+// Paths are UTF-8 texts. Both "\" and "/" separate directories, so that paths of every
+// platform work; "." separates the extension. The three text routines throw
+// std::invalid_argument when their separator is missing and std::overflow_error when it
+// stands beyond a 16-bit position.
+
+// True only for a regular file (a link to one counts); false for a folder, a device,
+// nothing, or an empty path.
+bool FileExists(std::string_view path);
+
+// The path up to and including its last directory separator.
+std::string GetFilePath(std::string_view path);
+// Everything after the last directory separator; empty when the path ends in one.
+std::string GetFileName(std::string_view path);
+// Everything after the last "." (wherever it stands), letter case unchanged.
+std::string GetFileExtension(std::string_view path);
+
+// The file-system path for a UTF-8 path text.
+std::filesystem::path ToFsPath(std::string_view path);
+
+}  // namespace tessavo

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. With --sanitize: the engine alone, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and its tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/deps.sh"
+
+if [ "${1:-}" = "--sanitize" ]; then
+    build="$root/build-sanitize"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSAVO_SANITIZE=ON -DTESSAVO_BUILD_GUI=OFF
+else
+    build="$root/build"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build" --parallel "$(nproc)"
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
