@@ -12,9 +12,9 @@ enum class BackupOutcome { Proceed, Stop, Refused };
 
 struct BackupResult {
     BackupOutcome outcome = BackupOutcome::Stop;
-    std::string readPath;       // the file the run reads, when it proceeds
-    bool backupMade = false;    // the existing output was renamed to backupPath
-    std::string backupPath;     // set when the output existed
+    std::string readPath;     // the file the run reads, when it proceeds
+    bool backupMade = false;  // the existing output was renamed to backupPath
+    std::string backupPath;   // set when the output existed
 };
 
 // The output path with ".bak" appended.

@@ -31,7 +31,7 @@ struct RunLimits {
 // Cleans one input GSI file into the output file. The paths are used exactly as given
 // (UTF-8). Every outcome is reported to the user through `services`; the result is for
 // the caller's own bookkeeping.
-RunResult CleaningRun(const std::string& inputPath, const std::string& outputPath,
-                      bool autoBackup, RunServices& services, RunLimits limits = {});
+RunResult CleaningRun(const std::string& inputPath, const std::string& outputPath, bool autoBackup,
+                      RunServices& services, RunLimits limits = {});
 
 }  // namespace tessavo

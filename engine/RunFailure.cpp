@@ -66,6 +66,10 @@ std::vector<std::string> FailureMessageLines(const FileOperationError& error) {
     const std::string line = std::to_string(error.lineNumber());
     std::vector<std::string> lines;
     switch (error.operation()) {
+        case FileOperation::QueryFile:
+            lines = {"Bestand kan niet worden onderzocht:", error.path(),
+                     DutchReason(error.code())};
+            break;
         case FileOperation::DeleteBackup:
             lines = {"Oud backupbestand kan niet worden verwijderd:", error.path(),
                      DutchReason(error.code())};
@@ -91,7 +95,7 @@ std::vector<std::string> FailureMessageLines(const FileOperationError& error) {
                      DutchReason(error.code())};
             break;
         case FileOperation::LineTooLong:
-            lines = {"Regel " + line + " is te lang (meer dan 32767 tekens) in:", error.path()};
+            lines = {"Regel " + line + " is te lang in:", error.path()};
             break;
         case FileOperation::TooManyLines:
             lines = {"Te veel meetregels (meer dan 2147483647) bij regel " + line + " in:",

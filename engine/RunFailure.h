@@ -11,18 +11,19 @@ namespace tessavo {
 
 // What the engine was doing when a file operation failed; each has its own Dutch message.
 enum class FileOperation {
-    DeleteBackup,   // deleting an older backup
-    RenameToBackup, // renaming the existing output to its backup path
-    OpenRead,       // opening the file the run reads
-    Read,           // reading it
-    CreateOutput,   // creating the output file
-    WriteOutput,    // writing or closing the output file
-    LineTooLong,    // a line beyond the 16-bit line length
-    TooManyLines,   // the line count beyond its 32-bit range
+    QueryFile,       // asking whether a file exists
+    DeleteBackup,    // deleting an older backup
+    RenameToBackup,  // renaming the existing output to its backup path
+    OpenRead,        // opening the file the run reads
+    Read,            // reading it
+    CreateOutput,    // creating the output file
+    WriteOutput,     // writing or closing the output file
+    LineTooLong,     // a line beyond the 16-bit line length
+    TooManyLines,    // the line count beyond its 32-bit range
 };
 
 class FileOperationError : public std::runtime_error {
-public:
+  public:
     FileOperationError(FileOperation operation, std::string path, std::error_code code,
                        std::int64_t lineNumber = 0);
 
@@ -31,7 +32,7 @@ public:
     std::error_code code() const { return code_; }
     std::int64_t lineNumber() const { return lineNumber_; }
 
-private:
+  private:
     FileOperation operation_;
     std::string path_;
     std::error_code code_;

@@ -27,7 +27,7 @@ struct Message {
 
 // What a cleaning run needs of the window, and nothing more.
 class RunServices {
-public:
+  public:
     virtual ~RunServices() = default;
 
     // The output format selected now; asked again for every record line, so that a

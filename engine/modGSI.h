@@ -9,7 +9,7 @@ namespace tessavo {
 
 // A record line's word text would be longer than a 16-bit position can count.
 class GsiOverflowError : public std::overflow_error {
-public:
+  public:
     using std::overflow_error::overflow_error;
 };
 

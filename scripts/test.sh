@@ -10,7 +10,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSAVO_SANITIZE=ON -DTESSAVO_BUILD_GUI=OFF
 else
     build="$root/build"
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSAVO_BUILD_GUI=ON
 fi
 cmake --build "$build" --parallel "$(nproc)"
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

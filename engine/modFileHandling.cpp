@@ -1,0 +1,58 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#include "modFileHandling.h"
+
+#include <stdexcept>
+#include <system_error>
+
+namespace tessavo {
+
+namespace {
+
+constexpr std::string_view kDirectorySeparators = "\\/";
+
+// Position just after the last of `separators`, counted from 1 as a 16-bit number would
+// count it; 0 when the path holds none.
+std::size_t PositionAfterLast(std::string_view path, std::string_view separators) {
+    const std::size_t hit = path.find_last_of(separators);
+    if (hit == std::string_view::npos) return 0;
+    const std::size_t after = hit + 2;
+    if (after > 32767) throw std::overflow_error("path separator beyond position 32767");
+    return after;
+}
+
+std::size_t RequirePositionAfterLast(std::string_view path, std::string_view separators) {
+    const std::size_t after = PositionAfterLast(path, separators);
+    if (after == 0) throw std::invalid_argument("path holds no separator: " + std::string(path));
+    return after;
+}
+
+}  // namespace
+
+std::filesystem::path ToFsPath(std::string_view path) {
+    const std::u8string utf8(reinterpret_cast<const char8_t*>(path.data()), path.size());
+    return std::filesystem::path(utf8);
+}
+
+bool FileExists(std::string_view path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    const auto status = std::filesystem::status(ToFsPath(path), ec);
+    if (ec && status.type() != std::filesystem::file_type::not_found) {
+        throw std::filesystem::filesystem_error("cannot query file", ToFsPath(path), ec);
+    }
+    return status.type() == std::filesystem::file_type::regular;
+}
+
+std::string GetFilePath(std::string_view path) {
+    return std::string(path.substr(0, RequirePositionAfterLast(path, kDirectorySeparators) - 1));
+}
+
+std::string GetFileName(std::string_view path) {
+    return std::string(path.substr(RequirePositionAfterLast(path, kDirectorySeparators) - 1));
+}
+
+std::string GetFileExtension(std::string_view path) {
+    return std::string(path.substr(RequirePositionAfterLast(path, ".") - 1));
+}
+
+}  // namespace tessavo

@@ -1,0 +1,309 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#include "CleaningRun.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace tessavo {
+namespace {
+
+using test::Exists;
+using test::FakeServices;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kWord8 = "110001+00000001 ";
+const std::string kWord16 = "*110001+0000000000000001 ";
+
+Message Done(int count) {
+    return {{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
+            MessageIcon::None,
+            MessageButtons::Ok,
+            std::nullopt};
+}
+const Message kEmpty{
+    {"GSI bestand is leeg !"}, MessageIcon::Warning, MessageButtons::Ok, std::nullopt};
+const Message kInputMissing{{"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."},
+                            MessageIcon::Warning,
+                            MessageButtons::Ok,
+                            "Let op"};
+
+struct ContentCase {
+    const char* name;
+    friend void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.name; }
+    std::string input;
+    std::string outputName;
+    OutputFormat format;
+    std::string expected;
+    int count;
+};
+
+class RunContentTest : public testing::TestWithParam<ContentCase> {};
+
+TEST_P(RunContentTest, WritesExpectedFile) {
+    const ContentCase& c = GetParam();
+    TempDir dir;
+    WriteFile(dir / "in.gsi", c.input);
+    FakeServices services;
+    services.format = c.format;
+
+    const RunResult result = CleaningRun(dir / "in.gsi", dir / c.outputName, true, services);
+
+    EXPECT_EQ(result.outcome, RunOutcome::Completed);
+    EXPECT_EQ(result.lineCount, c.count);
+    EXPECT_EQ(ReadFile(dir / c.outputName), c.expected);
+    EXPECT_EQ(services.messages, std::vector<Message>{c.count > 0 ? Done(c.count) : kEmpty});
+    EXPECT_TRUE(services.madeDefault);
+    EXPECT_EQ(ReadFile(dir / "in.gsi"), c.input);
+}
+
+constexpr auto Same = OutputFormat::SameAsInput;
+constexpr auto To8 = OutputFormat::Gsi8;
+constexpr auto To16 = OutputFormat::Gsi16;
+
+INSTANTIATE_TEST_SUITE_P(
+    Contents, RunContentTest,
+    testing::Values(
+        ContentCase{"ZeroBytes", "", "out.gsi", Same, "", 0},
+        ContentCase{"HeaderOnly", "Leica TPS-1100 Series\r\n", "out.raw", Same,
+                    "Leica TPS-1100 Series\r\n", 0},
+        ContentCase{"HeaderThenRecordNoRawLine", "Leica TPS-1100 Series\r\n" + kWord8, "out.raw",
+                    Same, "Leica TPS-1100 Series\r\n" + kWord8 + "\r\n", 1},
+        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2", "out.gsi", Same,
+                    "kop\r\nkop2  +00000000 \r\n", 1},
+        ContentCase{"BlankBefore11IsHeader", " 110001\r\n" + kWord8, "out.gsi", Same,
+                    " 110001\r\n" + kWord8 + "\r\n", 1},
+        ContentCase{"EmptyFirstLineIsHeader", "\r\n" + kWord8, "out.gsi", Same,
+                    "\r\n" + kWord8 + "\r\n", 1},
+        ContentCase{"RawLineFirstAnyCase", kWord8, "out.RaW", Same,
+                    "Leica TPS-1100 Series\r\n" + kWord8 + "\r\n", 1},
+        ContentCase{"FirstLine41IsRecord", "410001+00000001 ", "out.raw", Same,
+                    "Leica TPS-1100 Series\r\n410001+00000001 \r\n", 1},
+        ContentCase{"FurtherExtensionNoRawLine", kWord8, "job.raw.gsi", Same, kWord8 + "\r\n", 1},
+        ContentCase{"OutputWithoutDotIsNotRaw", kWord8, "uitvoer", Same, kWord8 + "\r\n", 1},
+        ContentCase{"MissingSeparatorBlankCompleted", "110001+00000001 21.324+0900000", "out.gsi",
+                    Same, "110001+00000001 21.324+00900000 \r\n", 1},
+        ContentCase{"StarLineOfFortyEightCompleted",
+                    "*110001+0000000000000001 21.324+000000000900000", "out.gsi", Same,
+                    "*110001+0000000000000001 21.324+0000000000900000 \r\n", 1},
+        ContentCase{"PartialWordCompletedWithBlanks", kWord8 + "ABCD", "out.gsi", To8,
+                    kWord8 + "ABCD  +00000000 \r\n", 1},
+        ContentCase{"EmptyLaterLineToGsi16", kWord8 + "\r\n\r\n", "out.gsi", To16,
+                    kWord16 + "\r\n*\r\n", 2},
+        ContentCase{"EmptyLaterLineToGsi8", kWord16 + "\r\n\r\n", "out.gsi", To8,
+                    kWord8 + "\r\n\r\n", 2},
+        ContentCase{"ThreeRecords", kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n", "out.gsi",
+                    Same, kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n", 3},
+        ContentCase{"MixedKeepsEachLinesFormat", kWord16 + "\r\n110001+1\r\n", "out.gsi", Same,
+                    kWord16 + "\r\n110001+00000001 \r\n", 2},
+        ContentCase{"LfOnlyLineEnds", kWord8 + "\n" + kWord8 + "\n", "out.gsi", Same,
+                    kWord8 + "\r\n" + kWord8 + "\r\n", 2},
+        ContentCase{"CrOnlyLineEnds", "\r" + kWord8 + "\r\r\r", "out.gsi", Same,
+                    "\r\n" + kWord8 + "\r\n\r\n\r\n", 3},
+        ContentCase{"InstrumentFileUnchanged",
+                    "110001+00000001 51..1.+0000-030 \r\n*110002+00000000GDEM5415 "
+                    "51....+000000000017+000 \r\n",
+                    "out.gsi", Same,
+                    "110001+00000001 51..1.+0000-030 \r\n*110002+00000000GDEM5415 "
+                    "51....+000000000017+000 \r\n",
+                    2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CleaningRunTest, MissingInputTouchesNothing) {
+    TempDir dir;
+    WriteFile(dir / "out.gsi", "OUT");
+    for (const std::string& input : {dir / "weg.gsi", std::string(), dir.path().string()}) {
+        FakeServices services;
+        const RunResult result = CleaningRun(input, dir / "out.gsi", true, services);
+        EXPECT_EQ(result.outcome, RunOutcome::InputMissing);
+        EXPECT_EQ(services.messages, std::vector<Message>{kInputMissing});
+        EXPECT_FALSE(services.madeDefault);
+        EXPECT_EQ(ReadFile(dir / "out.gsi"), "OUT");
+        EXPECT_FALSE(Exists(dir / "out.gsi.bak"));
+    }
+}
+
+TEST(CleaningRunTest, CancelInWarningEndsSilently) {
+    TempDir dir;
+    WriteFile(dir / "in.gsi", kWord8);
+    WriteFile(dir / "out.gsi", "OUT");
+    FakeServices services;
+    services.answers = {MessageAnswer::Cancel};
+    const RunResult result = CleaningRun(dir / "in.gsi", dir / "out.gsi", false, services);
+    EXPECT_EQ(result.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(services.messages.size(), 1u);
+    EXPECT_FALSE(services.madeDefault);
+    EXPECT_EQ(ReadFile(dir / "out.gsi"), "OUT");
+    EXPECT_FALSE(Exists(dir / "out.gsi.bak"));
+}
+
+TEST(CleaningRunTest, InPlaceTwiceKeepsOneGenerationOfBackup) {
+    TempDir dir;
+    const std::string path = dir / "meet.gsi";
+    WriteFile(path, "110001+1\r\n");
+    FakeServices first;
+    EXPECT_EQ(CleaningRun(path, path, true, first).outcome, RunOutcome::Completed);
+    EXPECT_EQ(ReadFile(path), kWord8 + "\r\n");
+    EXPECT_EQ(ReadFile(path + ".bak"), "110001+1\r\n");
+
+    FakeServices second;
+    second.format = OutputFormat::Gsi16;
+    EXPECT_EQ(CleaningRun(path, path, true, second).outcome, RunOutcome::Completed);
+    EXPECT_EQ(ReadFile(path), kWord16 + "\r\n");
+    EXPECT_EQ(ReadFile(path + ".bak"), kWord8 + "\r\n");
+    EXPECT_EQ(second.messages, std::vector<Message>{Done(1)});
+}
+
+TEST(CleaningRunTest, FormatAskedPerLineAndChangeAppliesFromNextLine) {
+    TempDir dir;
+    WriteFile(dir / "in.gsi", kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
+    FakeServices services;
+    // The third yield comes before the third line is read.
+    services.onYield = [&services](int yield) {
+        if (yield == 3) services.format = OutputFormat::Gsi16;
+    };
+    CleaningRun(dir / "in.gsi", dir / "out.gsi", true, services);
+    EXPECT_EQ(ReadFile(dir / "out.gsi"), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord16 + "\r\n");
+    EXPECT_EQ(services.formatQueries, 3);
+    EXPECT_EQ(services.yields, 4);
+}
+
+TEST(CleaningRunTest, StopByWindowKeepsWrittenLinesAndBackup) {
+    TempDir dir;
+    const std::string path = dir / "meet.gsi";
+    WriteFile(path, kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
+    FakeServices services;
+    services.stopAfterYields = 3;
+    const RunResult result = CleaningRun(path, path, true, services);
+    EXPECT_EQ(result.outcome, RunOutcome::Stopped);
+    EXPECT_EQ(result.lineCount, 2);
+    EXPECT_EQ(ReadFile(path), kWord8 + "\r\n" + kWord8 + "\r\n");
+    EXPECT_EQ(ReadFile(path + ".bak"), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_FALSE(services.madeDefault);
+}
+
+// Real faults, each in place (the input is also the output) and not in place. Afterwards
+// the input and any existing output are as they were, and one warning names the failure.
+struct FaultCase {
+    const char* name;
+    friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+    std::function<void(const TempDir&, std::string& input, std::string& output)> arrange;
+    std::vector<std::string> expectedLines;  // with "<in>"/"<out>" standing for the paths
+    RunLimits limits{};
+};
+
+std::string Substitute(std::string text, const std::string& input, const std::string& output) {
+    if (text == "<in>") return input;
+    if (text == "<out>") return output;
+    if (text == "<out.bak>") return output + ".bak";
+    return text;
+}
+
+class RunFaultTest : public testing::TestWithParam<FaultCase> {};
+
+TEST_P(RunFaultTest, PutsEverythingBack) {
+    const FaultCase& c = GetParam();
+    TempDir dir;
+    std::string input = dir / "in.gsi", output = dir / "out.gsi";
+    const std::string content = kWord8 + "\r\n" + kWord8 + "\r\n";
+    WriteFile(input, content);
+    c.arrange(dir, input, output);
+    const std::string inputBefore = ReadFile(input);
+    const bool outputWasFile = std::filesystem::is_regular_file(output);
+    const std::string outputBefore = outputWasFile ? ReadFile(output) : "";
+    const bool outputExisted = Exists(output);
+    const bool backupExisted = Exists(output + ".bak");
+    FakeServices services;
+
+    const RunResult result = CleaningRun(input, output, true, services, c.limits);
+
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    ASSERT_EQ(services.messages.size(), 1u);
+    const Message& message = services.messages[0];
+    EXPECT_EQ(message.icon, MessageIcon::Warning);
+    EXPECT_EQ(message.buttons, MessageButtons::Ok);
+    EXPECT_EQ(message.title, "Let op");
+    std::vector<std::string> expected;
+    for (const auto& line : c.expectedLines) expected.push_back(Substitute(line, input, output));
+    expected.push_back("Bewerking is afgebroken.");
+    EXPECT_EQ(message.lines, expected);
+    EXPECT_FALSE(services.madeDefault);
+
+    EXPECT_EQ(ReadFile(input), inputBefore);
+    EXPECT_EQ(Exists(output), outputExisted);
+    if (outputWasFile) {
+        EXPECT_EQ(ReadFile(output), outputBefore);
+    }
+    if (output != "/dev/full") {
+        EXPECT_EQ(Exists(output + ".bak"), backupExisted);
+    }
+}
+
+void InPlace(const TempDir&, std::string& input, std::string& output) { output = input; }
+void Separate(const TempDir&, std::string&, std::string& output) { WriteFile(output, "OUT"); }
+void AddLongLine(std::string& input) {
+    std::string bytes = ReadFile(input) + std::string(32768, '1') + "\r\n";
+    WriteFile(input, bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, RunFaultTest,
+    testing::Values(
+        FaultCase{"OutputFolderMissing",
+                  [](const TempDir& dir, std::string&, std::string& output) {
+                      output = dir / "geen/out.gsi";
+                  },
+                  {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
+                   "De map of het bestand bestaat niet."}},
+        FaultCase{"OutputIsFolder",
+                  [](const TempDir&, std::string&, std::string& output) {
+                      std::filesystem::create_directory(output);
+                  },
+                  {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
+                   "Op die plaats staat een map."}},
+        FaultCase{"FolderAtBackupPath",
+                  [](const TempDir&, std::string&, std::string& output) {
+                      WriteFile(output, "OUT");
+                      std::filesystem::create_directory(output + ".bak");
+                      WriteFile(output + ".bak/x", "x");
+                  },
+                  {"Uitvoerbestand kan niet worden hernoemd naar:", "<out.bak>",
+                   "Op die plaats staat een map."}},
+        FaultCase{"FolderAtBackupPathInPlace",
+                  [](const TempDir&, std::string& input, std::string& output) {
+                      output = input;
+                      std::filesystem::create_directory(output + ".bak");
+                  },
+                  {"Uitvoerbestand kan niet worden hernoemd naar:", "<out.bak>",
+                   "Op die plaats staat een map."}},
+        FaultCase{"FullDisk",
+                  [](const TempDir&, std::string&, std::string& output) { output = "/dev/full"; },
+                  {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol."}},
+        FaultCase{"LineOverLimit",
+                  [](const TempDir& dir, std::string& input, std::string& output) {
+                      Separate(dir, input, output);
+                      AddLongLine(input);
+                  },
+                  {"Regel 3 is te lang in:", "<in>"}},
+        FaultCase{"LineOverLimitInPlace",
+                  [](const TempDir& dir, std::string& input, std::string& output) {
+                      InPlace(dir, input, output);
+                      AddLongLine(input);
+                  },
+                  {"Regel 3 is te lang in:", "<out.bak>"}},
+        FaultCase{"CompletedLineOverLimit",
+                  [](const TempDir&, std::string& input, std::string&) {
+                      WriteFile(input, std::string(32767, '1'));
+                  },
+                  {"Regel 1 is te lang in:", "<in>"}},
+        FaultCase{"LineCountOverflowInPlace",
+                  InPlace,
+                  {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<out.bak>"},
+                  RunLimits{1}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tessavo

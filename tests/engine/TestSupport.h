@@ -1,0 +1,64 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "RunServices.h"
+
+namespace tessavo::test {
+
+// Records every request of a run and answers message boxes from a script (OK when the
+// script is used up).
+class FakeServices : public RunServices {
+  public:
+    OutputFormat format = OutputFormat::SameAsInput;
+    std::vector<MessageAnswer> answers;
+    std::vector<Message> messages;
+    int yields = 0;
+    int stopAfterYields = -1;  // Yield() answers false from this call on
+    int formatQueries = 0;
+    bool madeDefault = false;
+    std::function<void(int)> onYield;  // called with the yield's number, from 1
+
+    OutputFormat CurrentOutputFormat() override {
+        ++formatQueries;
+        return format;
+    }
+    MessageAnswer ShowMessage(const Message& message) override {
+        messages.push_back(message);
+        if (answers.empty()) return MessageAnswer::Ok;
+        const MessageAnswer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    bool Yield() override {
+        ++yields;
+        if (onYield) onYield(yields);
+        return stopAfterYields < 0 || yields < stopAfterYields;
+    }
+    void MakeProcessDefault() override { madeDefault = true; }
+};
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);  // fails the test when it is missing
+bool Exists(const std::string& path);           // anything at all stands at the path
+
+}  // namespace tessavo::test

@@ -1,0 +1,95 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#include "modFileHandling.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "TestSupport.h"
+
+namespace tessavo {
+namespace {
+
+using Result = std::optional<std::string>;  // nullopt: the routine refuses the path
+const Result kFails = std::nullopt;
+
+struct PathCase {
+    const char* name;
+    friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
+    std::string path;
+    Result filePath;
+    Result fileName;
+    Result extension;
+};
+
+Result Call(std::string (*routine)(std::string_view), const std::string& path) {
+    try {
+        return routine(path);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+}
+
+class PathSplitTest : public testing::TestWithParam<PathCase> {};
+
+TEST_P(PathSplitTest, SplitsAtLastSeparator) {
+    const PathCase& c = GetParam();
+    EXPECT_EQ(Call(GetFilePath, c.path), c.filePath);
+    EXPECT_EQ(Call(GetFileName, c.path), c.fileName);
+    EXPECT_EQ(Call(GetFileExtension, c.path), c.extension);
+    if (c.filePath) {
+        EXPECT_EQ(*c.filePath + *c.fileName, c.path);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PathSplitTest,
+    testing::Values(
+        PathCase{"DriveRoot", "C:\\TEST.GSI", "C:\\", "TEST.GSI", "GSI"},
+        PathCase{"LowerCaseStays", "C:\\meet\\dag.1\\punten.gsi", "C:\\meet\\dag.1\\", "punten.gsi",
+                 "gsi"},
+        PathCase{"DotInDirectoryCounts", "C:\\meet\\dag.1\\punten", "C:\\meet\\dag.1\\", "punten",
+                 "1\\punten"},
+        PathCase{"EndsInSeparator", "C:\\meet\\", "C:\\meet\\", "", kFails},
+        PathCase{"BareNameWithDots", "punten.tar.gsi", kFails, kFails, "gsi"},
+        PathCase{"EndsInDot", "punten.", kFails, kFails, ""},
+        PathCase{"NoDot", "C:\\meet\\punten", "C:\\meet\\", "punten", kFails},
+        PathCase{"Empty", "", kFails, kFails, kFails},
+        PathCase{"ForwardSlashes", "/home/jan/meet.gsi", "/home/jan/", "meet.gsi", "gsi"},
+        PathCase{"MixedLastSlashCounts", "C:\\meet/dag\\punten.raw", "C:\\meet/dag\\", "punten.raw",
+                 "raw"},
+        PathCase{"MixedLastBackslashCounts", "/data\\x/y\\z", "/data\\x/y\\", "z", kFails}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PathSplit, SeparatorBeyondSixteenBitPositionOverflows) {
+    const std::string path = std::string(32766, 'a') + "\\b.gsi";  // "\" at position 32767
+    EXPECT_THROW(GetFilePath(path), std::overflow_error);
+    EXPECT_EQ(GetFileName(std::string(32765, 'a') + "\\b"), "b");  // position 32766
+}
+
+TEST(FileExistsTest, TrueOnlyForRegularFiles) {
+    test::TempDir dir;
+    test::WriteFile(dir / "meet.gsi", "x");
+    std::filesystem::create_directory(dir.path() / "map");
+    std::filesystem::create_symlink(dir.path() / "meet.gsi", dir.path() / "link.gsi");
+    std::filesystem::create_symlink(dir.path() / "weg.gsi", dir.path() / "dangling.gsi");
+
+    EXPECT_TRUE(FileExists(dir / "meet.gsi"));
+    EXPECT_TRUE(FileExists(dir / "link.gsi"));
+    EXPECT_FALSE(FileExists(dir / "map"));
+    EXPECT_FALSE(FileExists(dir / "weg.gsi"));
+    EXPECT_FALSE(FileExists(dir / "dangling.gsi"));
+    EXPECT_FALSE(FileExists(dir / "meet.gsi/sub"));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists("/dev/null"));
+}
+
+TEST(FileExistsTest, TakesUtf8Paths) {
+    test::TempDir dir;
+    const std::string name = dir / "m\xC3\xA9tingen \xE2\x82\xAC.gsi";  // "métingen €.gsi"
+    test::WriteFile(name, "x");
+    EXPECT_TRUE(FileExists(name));
+}
+
+}  // namespace
+}  // namespace tessavo
