@@ -125,28 +125,19 @@ class Stream {
         }
     }
 
-    // Completes the line to whole words with blanks, converts and writes it.
+    // Converts the line, completed to whole words with blanks, and writes it.
     void WriteRecord(std::string_view line) {
         if (lineCount_ == limits_.maxLineCount)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
 
         const bool star = StartsWith(line, "*");
-        const std::size_t wordSize = star ? 24 : 16;
-        const std::size_t partial = (line.size() - (star ? 1 : 0)) % wordSize;
-        if (partial != 0) {
-            const std::size_t blanks = wordSize - partial;
-            std::memcpy(completed_, line.data(), line.size());
-            std::memset(completed_ + line.size(), ' ', blanks);
-            line = std::string_view(completed_, line.size() + blanks);
-        }
-
         const OutputFormat format = services_.CurrentOutputFormat();
         const bool toGsi16 =
             format == OutputFormat::Gsi16 || (format == OutputFormat::SameAsInput && star);
         char* out = output_->Reserve(MaxConvertedLength(line.size()) + 2);
         std::size_t size = 0;
         try {
-            size = toGsi16 ? ConvertToGSI16Into(line, out) : ConvertToGSI8Into(line, out);
+            size = toGsi16 ? ConvertCompletedToGSI16(line, out) : ConvertCompletedToGSI8(line, out);
         } catch (const GsiOverflowError&) {
             throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
         }
@@ -164,7 +155,6 @@ class Stream {
     std::optional<OutputFile> output_;
     std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
-    char completed_[LineReader::kMaxLine + 24];
 };
 
 }  // namespace
@@ -198,13 +188,13 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
     if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled, 0};
     if (backup.outcome == BackupOutcome::Refused) return {RunOutcome::Refused, 0};
 
-    auto stream = std::make_unique<Stream>(backup.readPath, outputPath, services, limits);
+    Stream stream(backup.readPath, outputPath, services, limits);
     bool completed = false;
     try {
-        completed = stream->Run();
+        completed = stream.Run();
     } catch (const FileOperationError& e) {
         std::vector<std::string> lines = FailureMessageLines(e);
-        if (!stream->Discard()) {
+        if (!stream.Discard()) {
             lines.insert(lines.end() - 1,
                          "Het onvolledige uitvoerbestand kon niet worden verwijderd.");
         }
@@ -219,9 +209,9 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
         ShowFailure(services, std::move(lines));
         return {RunOutcome::Failed, 0};
     }
-    if (!completed) return {RunOutcome::Stopped, stream->lineCount()};
+    if (!completed) return {RunOutcome::Stopped, stream.lineCount()};
 
-    const std::int32_t count = stream->lineCount();
+    const std::int32_t count = stream.lineCount();
     if (count > 0) {
         services.ShowMessage(
             {{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},

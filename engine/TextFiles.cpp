@@ -1,8 +1,14 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #include "TextFiles.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
 
 #include "modFileHandling.h"
 
@@ -11,6 +17,38 @@ namespace tessavo {
 namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+// Position of the first CR or LF in data[from, size), or size when there is none. The scan
+// runs over every byte read and a line end is rare, so it looks at 16 bytes at a time
+// where the processor offers it (SSE2 on every x86-64), and 8 bytes at a time elsewhere.
+std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size) {
+    std::size_t i = from;
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (found != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
+    }
+#else
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, data + i, 8);
+        const std::uint64_t cr = bytes ^ (kOnes * '\r');
+        const std::uint64_t lf = bytes ^ (kOnes * '\n');
+        // The high bit of a byte is set where `cr` or `lf` has a zero byte, that is where
+        // the character is a CR or an LF (and perhaps above the first such byte).
+        if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs) break;
+    }
+#endif
+    while (i < size && data[i] != '\r' && data[i] != '\n') ++i;
+    return i;
+}
 
 std::system_error SystemError(int err, const std::string& what) {
     return std::system_error(err ? err : EIO, std::generic_category(), what);
@@ -32,7 +70,7 @@ LineReader::LineReader(const std::string& path) {
     file_ = OpenFile(path, "rb");
     if (!file_) throw SystemError(errno, "cannot open " + path);
     // The buffer holds one block after an unfinished line of at most kMaxLine + 1 bytes.
-    buffer_ = std::make_unique<char[]>(kBlock + kMaxLine + 2);
+    buffer_ = std::make_unique_for_overwrite<char[]>(kBlock + kMaxLine + 2);
 }
 
 LineReader::~LineReader() { Close(); }
@@ -63,8 +101,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     for (;;) {
         const char* start = buffer_.get() + begin_;
         const std::size_t available = end_ - begin_;
-        std::size_t i = scanned;
-        while (i < available && start[i] != '\r' && start[i] != '\n') ++i;
+        const std::size_t i = FindLineEnd(start, scanned, available);
         if (i > kMaxLine) return Status::TooLong;
         if (i < available) {
             // A CR at the very end of the data may be followed by the LF of a CR LF.
@@ -101,23 +138,62 @@ OutputFile::OutputFile(const std::string& path) {
         file_ = OpenFile(path, "wb");
     }
     if (!file_) throw SystemError(errno, "cannot create " + path);
-    // Our own buffer carries the data; stdio's would only hide a write error until close.
+    // Our own buffers carry the data; stdio's would only hide a write error until close.
     std::setvbuf(file_, nullptr, _IONBF, 0);
-    capacity_ = kBlock;
-    buffer_ = std::make_unique<char[]>(capacity_);
+    for (int i = 0; i < 2; ++i) {
+        buffers_[i] = std::make_unique_for_overwrite<char[]>(kBlock);
+        capacity_[i] = kBlock;
+    }
+    writer_ = std::thread(&OutputFile::WriterLoop, this);
 }
 
 OutputFile::~OutputFile() { Abandon(); }
 
+void OutputFile::WriterLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return pending_ != nullptr || stop_; });
+        if (pending_ == nullptr) return;
+        if (error_ == 0) {
+            const char* data = pending_;
+            const std::size_t size = pendingSize_;
+            lock.unlock();
+            errno = 0;
+            const bool written = std::fwrite(data, 1, size, file_) == size;
+            const int err = errno;
+            lock.lock();
+            if (!written) error_ = err ? err : EIO;
+        }
+        pending_ = nullptr;
+        changed_.notify_all();
+    }
+}
+
+void OutputFile::WaitIdle(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return pending_ == nullptr; });
+    if (error_ != 0) throw SystemError(error_, "cannot write");
+}
+
+void OutputFile::HandOver() {
+    std::unique_lock lock(mutex_);
+    WaitIdle(lock);
+    if (used_ == 0) return;
+    pending_ = buffers_[current_].get();
+    pendingSize_ = used_;
+    changed_.notify_all();
+    current_ ^= 1;
+    used_ = 0;
+}
+
 char* OutputFile::Reserve(std::size_t size) {
-    if (used_ + size > capacity_) {
-        Flush();
-        if (size > capacity_) {
-            capacity_ = size;
-            buffer_ = std::make_unique<char[]>(capacity_);
+    if (used_ + size > capacity_[current_]) {
+        HandOver();
+        if (size > capacity_[current_]) {
+            capacity_[current_] = size;
+            buffers_[current_] = std::make_unique_for_overwrite<char[]>(size);
         }
     }
-    return buffer_.get() + used_;
+    return buffers_[current_].get() + used_;
 }
 
 void OutputFile::WriteLine(std::string_view line) {
@@ -128,22 +204,27 @@ void OutputFile::WriteLine(std::string_view line) {
     Commit(line.size() + 2);
 }
 
-void OutputFile::Flush() {
-    if (used_ == 0) return;
-    errno = 0;
-    const std::size_t written = std::fwrite(buffer_.get(), 1, used_, file_);
-    if (written != used_) throw SystemError(errno, "cannot write");
-    used_ = 0;
+void OutputFile::StopWriter() {
+    if (!writer_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
 }
 
 void OutputFile::Close() {
     if (!file_) return;
     try {
-        Flush();
+        HandOver();
+        std::unique_lock lock(mutex_);
+        WaitIdle(lock);
     } catch (...) {
         Abandon();
         throw;
     }
+    StopWriter();
     std::FILE* file = file_;
     file_ = nullptr;
     errno = 0;
@@ -151,6 +232,7 @@ void OutputFile::Close() {
 }
 
 void OutputFile::Abandon() {
+    StopWriter();
     if (file_) std::fclose(file_);
     file_ = nullptr;
     used_ = 0;

@@ -1,11 +1,14 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #pragma once
 
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 namespace tessavo {
 
@@ -39,8 +42,10 @@ class LineReader {
     bool eof_ = false;
 };
 
-// Writes an output file through one large buffer. Every failure, a full disk included,
-// throws std::system_error with the system's reason.
+// Writes an output file through large buffers. A second thread writes one buffer to the
+// file while the caller fills the other, so that the cleaning does not wait for the
+// system's copy of every block. Every failure, a full disk included, throws
+// std::system_error with the system's reason, at the latest from Close().
 class OutputFile {
   public:
     // Creates the file. `createdNew` tells whether the file did not exist before, so that
@@ -63,13 +68,25 @@ class OutputFile {
     void Abandon();
 
   private:
-    void Flush();
+    void HandOver();  // gives the filled buffer to the writer and takes the other one
+    void WaitIdle(std::unique_lock<std::mutex>& lock);
+    void StopWriter();
+    void WriterLoop();
 
     std::FILE* file_ = nullptr;
     bool createdNew_ = false;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
+    std::unique_ptr<char[]> buffers_[2];
+    std::size_t capacity_[2] = {};
+    int current_ = 0;
     std::size_t used_ = 0;
+
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* pending_ = nullptr;  // a buffer the writer is to write, or is writing
+    std::size_t pendingSize_ = 0;
+    bool stop_ = false;
+    int error_ = 0;  // errno of the first failed write
 };
 
 // Opens a UTF-8 path with a C mode string; sets errno when it fails.

@@ -1,122 +1,203 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #include "modGSI.h"
 
-#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace tessavo {
 
 namespace {
 
-// Writes the normal form of `field` at `width` to `out` (width + 1 characters).
-char* WriteDataField(std::string_view field, int width, char* out) {
-    std::size_t begin = 0;
-    std::size_t end = field.size();
-    while (begin < end && field[begin] == ' ') ++begin;
-    while (end > begin && field[end - 1] == ' ') --end;
-    std::string_view t = field.substr(begin, end - begin);
+// The conversions write up to this many characters beyond a data field's end before
+// the following characters overwrite them, so that the zero padding is one fixed store.
+constexpr std::size_t kPadSlack = 16;
+
+// Copies at most 16 characters with fixed-size copies, which compile to plain loads and
+// stores instead of a library call per data field.
+inline void CopyShort(const char* from, std::size_t length, char* to) {
+    if (length >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + length - 8, from + length - 8, 8);
+    } else if (length >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + length - 4, from + length - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
+}
+
+// The first character in [begin, end) that is not "0". Looks at eight characters at a
+// time: how many zeros lead a field varies from field to field, and a loop per character
+// would mispredict its end every time.
+inline const char* SkipZeros(const char* begin, const char* end) {
+    constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+    while (end - begin >= 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, begin, 8);
+        bytes ^= kZeros;  // zero bytes where the characters are "0"
+        if (bytes != 0) {
+            const int bits = std::endian::native == std::endian::little ? std::countr_zero(bytes)
+                                                                        : std::countl_zero(bytes);
+            return begin + bits / 8;
+        }
+        begin += 8;
+    }
+    while (begin < end && *begin == '0') ++begin;
+    return begin;
+}
+
+// Writes the normal form of the `size` characters at `field` at `width` to `out`
+// (width + 1 characters).
+char* WriteDataField(const char* field, std::size_t size, std::size_t width, char* out) {
+    const char* begin = field;
+    const char* end = field + size;
+    while (begin < end && *begin == ' ') ++begin;
+    while (end > begin && end[-1] == ' ') --end;
 
     // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
-    // becomes the sign.
-    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-    while (!t.empty() && t.front() == '0') t.remove_prefix(1);
+    // becomes the sign. Zeros are skipped eight at a time: instrument fields are mostly
+    // zeros on the left.
+    if (begin < end && *begin == '+') ++begin;
+    begin = SkipZeros(begin, end);
     char sign = '+';
-    if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
-        sign = t.front();
-        t.remove_prefix(1);
-    }
+    if (begin < end && (*begin == '-' || *begin == '+')) sign = *begin++;
 
     // Right-align in `width` characters: pad with "0", or keep the rightmost characters.
-    const std::size_t w = static_cast<std::size_t>(width);
     *out++ = sign;
-    if (t.size() >= w) {
-        std::memcpy(out, t.data() + (t.size() - w), w);
-    } else {
-        const std::size_t pad = w - t.size();
-        std::memset(out, '0', pad);
-        if (!t.empty()) std::memcpy(out + pad, t.data(), t.size());
+    std::size_t length = static_cast<std::size_t>(end - begin);
+    if (length > width) {
+        begin = end - width;
+        length = width;
     }
-    return out + w;
+    if (width > kPadSlack) {
+        std::memset(out, '0', width - length);
+        std::memcpy(out + (width - length), begin, length);
+        return out + width;
+    }
+    std::memset(out, '0', kPadSlack);
+    CopyShort(begin, length, out + (width - length));
+    return out + width;
 }
 
-// Word 51 holds two signed values in one field: the ppm correction and, in its last four
-// characters, the prism constant with its own sign ("+0000-030"). Normalising the field
-// as one number would merge them, so only the ppm part is normalised.
-bool IsTwoValueWord51(std::string_view word, std::string_view field) {
-    if (word[0] != '5' || word[1] != '1') return false;
-    const char inner = field[field.size() - 4];
-    return inner == '+' || inner == '-';
+// Writes one word of `kWordSize` characters with its data field normalised at `width`.
+// Whether a field's normal form is simply its own sign followed by its own characters,
+// right-aligned: a "+" or "-" in the sign place, no trailing blank, and no second sign
+// reached by skipping zeros after a "+". Removing leading zeros and padding with zeros
+// again then gives the characters back as they were. This holds for nearly every field
+// that an instrument writes.
+template <std::size_t kFieldSize>
+bool IsPlainField(const char* field) {
+    if (field[kFieldSize - 1] == ' ') return false;
+    if (field[0] == '-') return true;
+    if (field[0] != '+') return false;
+    const char* value = SkipZeros(field + 1, field + kFieldSize);
+    return value == field + kFieldSize || (*value != '+' && *value != '-');
 }
 
-// Cuts the word text of `line` into words of the line's own size and writes each with
-// its data field normalised at `width`.
-std::size_t Convert(std::string_view line, int width, bool starOut, char* const out) {
+// Writes one word of `kWordSize` characters with its data field normalised at `kWidth`.
+template <std::size_t kWordSize, std::size_t kWidth>
+char* WriteWord(const char* word, char* out) {
+    constexpr std::size_t kFieldSize = kWordSize - 7;
+    constexpr std::size_t kDigits = kFieldSize - 1;
+    const char* field = word + 6;
+    std::memcpy(out, word, 6);
+    out += 6;
+    // Word 51 holds two signed values in one field: the ppm correction and, in its last
+    // four characters, the prism constant with its own sign ("+0000-030"). Normalising
+    // the field as one number would merge them, so only the ppm part is normalised.
+    const char inner = field[kFieldSize - 4];
+    const bool twoValues = word[0] == '5' && word[1] == '1' && (inner == '+' || inner == '-');
+    if (!twoValues && IsPlainField<kFieldSize>(field)) {
+        *out++ = field[0];
+        if constexpr (kWidth >= kDigits) {
+            std::memset(out, '0', kWidth - kDigits);
+            std::memcpy(out + (kWidth - kDigits), field + 1, kDigits);
+        } else {
+            std::memcpy(out, field + 1 + (kDigits - kWidth), kWidth);
+        }
+        out += kWidth;
+    } else {
+        const std::size_t kept = twoValues ? 4 : 0;
+        out = WriteDataField(field, kFieldSize - kept, kWidth - kept, out);
+        std::memcpy(out, field + kFieldSize - 4, 4);  // overwritten unless kept
+        out += kept;
+    }
+    *out++ = word[kWordSize - 1];
+    return out;
+}
+
+// Converts the first n characters of `text` as words; characters beyond the end of
+// `text` count as blanks (a "*" line one character short of whole words, or a line that
+// the cleaning run completes to whole words).
+template <std::size_t kWordSize, std::size_t kWidth>
+char* WriteWords(std::string_view text, std::size_t n, char* out) {
+    std::size_t at = 0;
+    for (; at + kWordSize <= n && at + kWordSize <= text.size(); at += kWordSize) {
+        out = WriteWord<kWordSize, kWidth>(text.data() + at, out);
+    }
+    if (at < n) {
+        char word[kWordSize];
+        const std::size_t have = text.size() - at;
+        std::memcpy(word, text.data() + at, have);
+        std::memset(word + have, ' ', kWordSize - have);
+        out = WriteWord<kWordSize, kWidth>(word, out);
+    }
+    return out;
+}
+
+template <std::size_t kWidth>
+std::size_t Convert(std::string_view line, bool complete, char* const out) {
+    constexpr bool kStarOut = kWidth == 16;
     const bool starIn = !line.empty() && line.front() == '*';
-    const std::size_t wordSize = starIn ? 24 : 16;
-    const std::size_t fieldSize = starIn ? 17 : 9;
-    const std::size_t n = wordSize * (line.size() / wordSize);
+    std::size_t n;
+    if (starIn) {
+        n = complete ? (line.size() - 1 + 23) / 24 * 24 : line.size() / 24 * 24;
+    } else {
+        n = complete ? (line.size() + 15) / 16 * 16 : line.size() / 16 * 16;
+    }
     if (n > static_cast<std::size_t>(kMaxWordText)) {
         throw GsiOverflowError("GSI line too long: word text of " + std::to_string(n) +
                                " characters");
     }
-    std::string_view text = starIn ? line.substr(1) : line.substr(0, n);
-
     char* p = out;
-    if (starOut) *p++ = '*';
-    for (std::size_t at = 0; at < n; at += wordSize) {
-        // A "*" line one character short of whole words lacks only its last separator
-        // blank; everywhere else the word is complete.
-        char word[24];
-        const std::size_t have = std::min(wordSize, text.size() - at);
-        std::memcpy(word, text.data() + at, have);
-        if (have < wordSize) std::memset(word + have, ' ', wordSize - have);
-        const std::string_view w(word, wordSize);
-        const std::string_view field = w.substr(6, fieldSize);
-
-        std::memcpy(p, word, 6);
-        p += 6;
-        if (IsTwoValueWord51(w, field)) {
-            p = WriteDataField(field.substr(0, fieldSize - 4), width - 4, p);
-            std::memcpy(p, field.data() + fieldSize - 4, 4);
-            p += 4;
-        } else {
-            p = WriteDataField(field, width, p);
-        }
-        const std::size_t rest = wordSize - 6 - fieldSize;
-        std::memcpy(p, word + 6 + fieldSize, rest);
-        p += rest;
-    }
+    if (kStarOut) *p++ = '*';
+    p = starIn ? WriteWords<24, kWidth>(line.substr(1), n, p) : WriteWords<16, kWidth>(line, n, p);
     return static_cast<std::size_t>(p - out);
 }
 
-std::string ConvertToString(std::string_view line, int width, bool starOut) {
+template <std::size_t kWidth>
+std::string ConvertToString(std::string_view line) {
     std::string out(MaxConvertedLength(line.size()), '\0');
-    out.resize(Convert(line, width, starOut, out.data()));
+    out.resize(Convert<kWidth>(line, false, out.data()));
     return out;
 }
 
 }  // namespace
 
 std::size_t MaxConvertedLength(std::size_t lineLength) {
-    // Every input word is at least 16 characters and becomes at most 24, plus the "*".
-    return (lineLength / 16 + 1) * 24 + 1;
+    // Every input word is at least 16 characters and becomes at most 24, plus the "*"
+    // and the room that the zero padding of the last field may use.
+    return (lineLength / 16 + 1) * 24 + 1 + kPadSlack;
 }
 
 std::string FormatDataField(std::string_view field, int width) {
     if (width < 0) throw std::invalid_argument("negative data field width");
-    std::string out(static_cast<std::size_t>(width) + 1, '\0');
-    WriteDataField(field, width, out.data());
+    const auto w = static_cast<std::size_t>(width);
+    std::string out(w + 1 + kPadSlack, '\0');
+    out.resize(static_cast<std::size_t>(WriteDataField(field.data(), field.size(), w, out.data()) -
+                                        out.data()));
     return out;
 }
 
-std::string ConvertToGSI8(std::string_view line) { return ConvertToString(line, 8, false); }
-std::string ConvertToGSI16(std::string_view line) { return ConvertToString(line, 16, true); }
+std::string ConvertToGSI8(std::string_view line) { return ConvertToString<8>(line); }
+std::string ConvertToGSI16(std::string_view line) { return ConvertToString<16>(line); }
 
-std::size_t ConvertToGSI8Into(std::string_view line, char* out) {
-    return Convert(line, 8, false, out);
+std::size_t ConvertCompletedToGSI8(std::string_view line, char* out) {
+    return Convert<8>(line, true, out);
 }
-std::size_t ConvertToGSI16Into(std::string_view line, char* out) {
-    return Convert(line, 16, true, out);
+std::size_t ConvertCompletedToGSI16(std::string_view line, char* out) {
+    return Convert<16>(line, true, out);
 }
 
 }  // namespace tessavo

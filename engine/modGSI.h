@@ -26,11 +26,12 @@ std::string FormatDataField(std::string_view field, int width);
 std::string ConvertToGSI8(std::string_view line);
 std::string ConvertToGSI16(std::string_view line);
 
-// The same conversions, writing into `out`, which must have room for
-// MaxConvertedLength(line.size()) characters; returns the number written.
-// They allocate nothing, so the cleaning run can call them for every line.
-std::size_t ConvertToGSI8Into(std::string_view line, char* out);
-std::size_t ConvertToGSI16Into(std::string_view line, char* out);
+// The same conversions for a line first completed with blanks to whole words (after its
+// "*", if any), as the cleaning run does with every record line. They write into `out`,
+// which must have room for MaxConvertedLength(line.size()) characters, and return the
+// number written. They allocate nothing, so the run can call them for every line.
+std::size_t ConvertCompletedToGSI8(std::string_view line, char* out);
+std::size_t ConvertCompletedToGSI16(std::string_view line, char* out);
 std::size_t MaxConvertedLength(std::size_t lineLength);
 
 }  // namespace tessavo
