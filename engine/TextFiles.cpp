@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
@@ -144,7 +145,15 @@ OutputFile::OutputFile(const std::string& path) {
         buffers_[i] = std::make_unique_for_overwrite<char[]>(kBlock);
         capacity_[i] = kBlock;
     }
-    writer_ = std::thread(&OutputFile::WriterLoop, this);
+    try {
+        writer_ = std::thread(&OutputFile::WriterLoop, this);
+    } catch (const std::system_error&) {
+        // No object means no destructor: leave nothing behind.
+        std::fclose(file_);
+        std::error_code ignored;
+        if (createdNew_) std::filesystem::remove(ToFsPath(path), ignored);
+        throw;
+    }
 }
 
 OutputFile::~OutputFile() { Abandon(); }
