@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         BackupCase{"AskedOkOk", true, true, false, {Ok, Ok}, 2, BackupOutcome::Proceed, true},
         BackupCase{"AskedOkCancel", true, true, false, {Ok, Cancel}, 2, BackupOutcome::Stop, false},
         BackupCase{"AskedCancelFirst", true, true, false, {Cancel}, 1, BackupOutcome::Stop, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 // Ways of naming the input file as the output; each is cleaning in place.
 class InPlaceTest : public testing::TestWithParam<const char*> {};

@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "110001+00000001 51..1.+0000-030 \r\n*110002+00000000GDEM5415 "
                     "51....+000000000017+000 \r\n",
                     2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(CleaningRunTest, MissingInputTouchesNothing) {
     TempDir dir;
@@ -303,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
                   InPlace,
                   {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<out.bak>"},
                   RunLimits{1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 }  // namespace
 }  // namespace tessavo

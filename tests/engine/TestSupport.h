@@ -1,6 +1,8 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -55,6 +57,14 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// Names each test of a table after its row's `name`.
+struct RowName {
+    template <class Row>
+    std::string operator()(const testing::TestParamInfo<Row>& info) const {
+        return info.param.name;
+    }
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);

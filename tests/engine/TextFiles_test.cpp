@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, LineEndingTest,
                                          EndingCase{"EightBitBytesPass",
                                                     std::string("\xE9\0\xFF\r\n", 5),
                                                     {std::string("\xE9\0\xFF", 3)}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 TEST(LineReaderTest, CrLfSplitAcrossBlocks) {
     // The first block of 1 MiB ends with the CR of a CR LF.

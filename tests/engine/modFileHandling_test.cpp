@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"MixedLastSlashCounts", "C:\\meet/dag\\punten.raw", "C:\\meet/dag\\", "punten.raw",
                  "raw"},
         PathCase{"MixedLastBackslashCounts", "/data\\x/y\\z", "/data\\x/y\\", "z", kFails}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(PathSplit, SeparatorBeyondSixteenBitPositionOverflows) {
     const std::string path = std::string(32766, 'a') + "\\b.gsi";  // "\" at position 32767

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 namespace tessavo {
 namespace {
 
@@ -38,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"InnerBlanksAreValue", "+    1234", 16, "+00000000    1234"},
         FieldCase{"AllBlanks", "         ", 8, "+00000000"},
         FieldCase{"TabIsAnOrdinaryCharacter", "\t0001234", 8, "+\t0001234"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 // The worked example: four GSI-8 words and the same line in GSI-16.
 const std::string kGsi8Line = "110001+0000A101 21.324+09000000 31..00+00012345 83..00-00001500 ";
@@ -92,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "51..1.+00000030 ", "*51..1.+0000000000000030 "},
                     LineCase{"InnerSignOutsideWord51IsOneValue", "21.324+0000-030 ",
                              "21.324-00000030 ", "*21.324-0000000000000030 "}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 struct LimitCase {
     const char* name;
@@ -123,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, ConvertLimitTest,
                                          LimitCase{"StarShortestThatFails", 32784, true, false},
                                          LimitCase{"PlainLongestThatConverts", 32767, false, true},
                                          LimitCase{"PlainShortestThatFails", 32768, false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 }  // namespace
 }  // namespace tessavo
