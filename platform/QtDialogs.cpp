@@ -1,0 +1,68 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#include "QtDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tessavo {
+
+namespace {
+
+std::optional<QString> ExecFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                      QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, request.title, request.directory);
+    dialog.setAcceptMode(mode);
+    // AnyFile: the open dialog accepts a name that does not exist (yet); the run reports a
+    // missing input itself. The backup step handles an existing output, so no overwrite
+    // question either.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The captions carry their own pattern text; Qt's would be added a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList nameFilters;
+    for (const FileFilter& filter : request.filters) {
+        nameFilters << QStringLiteral("%1 (%2)").arg(filter.caption, filter.patterns.join(u' '));
+    }
+    dialog.setNameFilters(nameFilters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    return QDir::toNativeSeparators(files.value(0));
+}
+
+}  // namespace
+
+MessageAnswer QtDialogs::showMessage(QWidget* parent, const Message& message) {
+    QStringList lines;
+    for (const std::string& line : message.lines) {
+        lines << QString::fromStdString(line);
+    }
+    QMessageBox box(parent);
+    box.setTextFormat(Qt::PlainText);  // paths may hold "<" or "&"
+    box.setText(lines.join(u'\n'));
+    box.setWindowTitle(QString::fromStdString(message.title.value_or(std::string())));
+    box.setIcon(message.icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    if (message.buttons == MessageButtons::OkCancel) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+std::optional<QString> QtDialogs::getOpenFileName(QWidget* parent,
+                                                  const FileDialogRequest& request) {
+    return ExecFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::getSaveFileName(QWidget* parent,
+                                                  const FileDialogRequest& request) {
+    return ExecFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+}  // namespace tessavo

@@ -1,0 +1,12 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#pragma once
+
+class QCoreApplication;
+
+namespace tessavo {
+
+// Installs Qt's own Dutch texts ("Annuleren", "Opslaan", ...) for the standard buttons and
+// dialogs. Answers false when the translation is not installed; Qt then keeps English.
+bool InstallDutchQtTranslation(QCoreApplication& app);
+
+}  // namespace tessavo

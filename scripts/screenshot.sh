@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts the built program on a virtual display and saves a picture of its window to
+# docs/screenshot.png. Needs xvfb and ImageMagick's import.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${1:-$root/build}"
+out="$root/docs/screenshot.png"
+mkdir -p "$root/docs"
+
+# A settings folder of its own, so the picture shows the first start and the user's own
+# settings stay untouched.
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+
+XDG_CONFIG_HOME="$config" xvfb-run -a -s "-screen 0 800x600x24 -dpi 96" bash -c '
+    "$1" & pid=$!
+    sleep 3
+    import -window "Cleaner voor Leica GSI files" "$2"
+    kill "$pid"
+' _ "$build/app/tessavo" "$out"
+echo "Saved $out"

@@ -1,0 +1,240 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "QtDialogs.h"
+#include "QtTranslation.h"
+#include "SettingsStore.h"
+#include "UiTestSupport.h"
+
+using tessavo::FileDialogRequest;
+using tessavo::Message;
+using tessavo::MessageAnswer;
+using tessavo::MessageButtons;
+using tessavo::MessageIcon;
+
+Q_DECLARE_METATYPE(MessageIcon)
+Q_DECLARE_METATYPE(MessageButtons)
+Q_DECLARE_METATYPE(MessageAnswer)
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanup();
+
+    void messageBox_data();
+    void messageBox();
+    void openDialog();
+    void saveDialog_data();
+    void saveDialog();
+    void settingsStore();
+
+  private:
+    FileDialogRequest request(const QString& title) const;
+
+    QTemporaryDir dir_;
+    QWidget parent_;
+};
+
+void PlatformTest::initTestCase() {
+    QVERIFY(dir_.isValid());
+    QVERIFY(tessavo::InstallDutchQtTranslation(*qApp));
+    parent_.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent_));
+}
+
+void PlatformTest::cleanup() {
+    // The parent window stays open for the whole run; nothing else may.
+    QCOMPARE(VisibleTopLevels(), QStringList{"QWidget"});
+}
+
+void PlatformTest::messageBox_data() {
+    QTest::addColumn<MessageIcon>("icon");
+    QTest::addColumn<MessageButtons>("buttons");
+    QTest::addColumn<QString>("press");  // a button's text, or a key
+    QTest::addColumn<QStringList>("buttonTexts");
+    QTest::addColumn<MessageAnswer>("answer");
+
+    const QStringList okCancel{"OK", "Annuleren"};
+    QTest::newRow("warning, Cancel") << MessageIcon::Warning << MessageButtons::OkCancel
+                                     << "Annuleren" << okCancel << MessageAnswer::Cancel;
+    QTest::newRow("warning, OK") << MessageIcon::Warning << MessageButtons::OkCancel << "OK"
+                                 << okCancel << MessageAnswer::Ok;
+    QTest::newRow("Esc cancels") << MessageIcon::Warning << MessageButtons::OkCancel << "Esc"
+                                 << okCancel << MessageAnswer::Cancel;
+    QTest::newRow("Enter is OK") << MessageIcon::Warning << MessageButtons::OkCancel << "Enter"
+                                 << okCancel << MessageAnswer::Ok;
+    QTest::newRow("plain, OK only") << MessageIcon::None << MessageButtons::Ok << "Esc"
+                                    << QStringList{"OK"} << MessageAnswer::Ok;
+}
+
+void PlatformTest::messageBox() {
+    QFETCH(MessageIcon, icon);
+    QFETCH(MessageButtons, buttons);
+    QFETCH(QString, press);
+    QFETCH(QStringList, buttonTexts);
+    QFETCH(MessageAnswer, answer);
+
+    QString text, title;
+    QWidget* boxParent = nullptr;
+    QMessageBox::Icon shownIcon{};
+    QStringList shownButtons;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        text = box->text();
+        title = box->windowTitle();
+        boxParent = box->parentWidget();
+        shownIcon = box->icon();
+        for (QAbstractButton* button : box->buttons()) {
+            shownButtons << button->text();
+        }
+        if (press == "Esc") {
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else if (press == "Enter") {
+            QTest::keyClick(box, Qt::Key_Return);
+        } else {
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == press) {
+                    button->click();
+                }
+            }
+        }
+    });
+    tessavo::QtDialogs dialogs;
+    const MessageAnswer given = dialogs.showMessage(
+        &parent_,
+        Message{{"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"}, icon, buttons, "Let op"});
+
+    QCOMPARE(given, answer);
+    QCOMPARE(text, QString("Uitvoerbestand bestaat al ! <a.gsi>\nDoorgaan?"));
+    QCOMPARE(title, QString("Let op"));
+    QCOMPARE(boxParent, &parent_);
+    QCOMPARE(shownIcon, icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+    shownButtons.sort();
+    buttonTexts.sort();
+    QCOMPARE(shownButtons, buttonTexts);
+}
+
+FileDialogRequest PlatformTest::request(const QString& title) const {
+    return {title,
+            dir_.path(),
+            {{"GSI bestanden (*.gsi;*.raw)", {"*.gsi", "*.raw"}}, {"Alle bestanden (*.*)", {"*"}}},
+            "GSI"};
+}
+
+void PlatformTest::openDialog() {
+    for (const char* name : {"a.GSI", "b.gsi", "c.Raw", "d.txt", "e.gsi.bak"}) {
+        QFile file(dir_.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QString title, directory, suffix;
+    QStringList types, shown;
+    bool existingOnly = true;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        directory = dialog->directory().absolutePath();
+        suffix = dialog->defaultSuffix();
+        existingOnly = dialog->fileMode() == QFileDialog::ExistingFile;
+        auto* typeList = dialog->findChild<QComboBox*>("fileTypeCombo");
+        QVERIFY(typeList);
+        for (int i = 0; i < typeList->count(); ++i) {
+            types << typeList->itemText(i);
+        }
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        const QModelIndex root = model->index(dir_.path());
+        QTRY_VERIFY(model->rowCount(root) > 0);
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            shown << model->index(row, 0, root).data().toString();
+        }
+        // A new name without an extension: accepted, and given the default one.
+        auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+        nameBox->setText("nieuw");
+        QTest::keyClick(nameBox, Qt::Key_Return);
+    });
+    tessavo::QtDialogs dialogs;
+    const auto chosen = dialogs.getOpenFileName(&parent_, request("Inlezen GSI bestand"));
+
+    QCOMPARE(title, QString("Inlezen GSI bestand"));
+    QCOMPARE(directory, dir_.path());
+    QCOMPARE(suffix, QString("GSI"));
+    QVERIFY(!existingOnly);
+    QCOMPARE(types, QStringList({"GSI bestanden (*.gsi;*.raw)", "Alle bestanden (*.*)"}));
+    shown.sort();
+    QCOMPARE(shown, QStringList({"a.GSI", "b.gsi", "c.Raw"}));
+    QCOMPARE(chosen, std::optional<QString>(QDir::toNativeSeparators(dir_.filePath("nieuw.GSI"))));
+}
+
+void PlatformTest::saveDialog_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("existing file, no question") << false;
+    QTest::newRow("cancel") << true;
+}
+
+void PlatformTest::saveDialog() {
+    QFETCH(bool, cancel);
+
+    const QString existing = dir_.filePath("bestaand.gsi");
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QString title;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        if (cancel) {
+            dialog->reject();
+        } else {
+            auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+            nameBox->setText("bestaand.gsi");
+            QTest::keyClick(nameBox, Qt::Key_Return);
+        }
+    });
+    tessavo::QtDialogs dialogs;
+    const auto chosen = dialogs.getSaveFileName(&parent_, request("Opslaan GSI bestand"));
+
+    QCOMPARE(title, QString("Opslaan GSI bestand"));
+    QCOMPARE(chosen, cancel ? std::nullopt : std::optional(QDir::toNativeSeparators(existing)));
+}
+
+void PlatformTest::settingsStore() {
+    const QString config = dir_.filePath("config");
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    QCOMPARE(tessavo::SettingsStore::UserFileName(), config + "/Brakmor.conf");
+    {
+        tessavo::SettingsStore store;
+        QCOMPARE(store.fileName(), config + "/Brakmor.conf");
+        QCOMPARE(store.read("InputGSI", "standaard"), QString("standaard"));
+        store.write("InputGSI", "");
+        store.write("OutputGSI", "C:\\TEST.GSI");
+        store.write("OutFormat", " 8");
+        store.sync();
+    }
+    QFile file(config + "/Brakmor.conf");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.startsWith("[Tessavo]\n"), text.constData());
+
+    tessavo::SettingsStore store;
+    // A stored empty text is a value, not a missing key.
+    QCOMPARE(store.read("InputGSI", "standaard"), QString(""));
+    QCOMPARE(store.read("OutputGSI", ""), QString("C:\\TEST.GSI"));
+    QCOMPARE(store.read("OutFormat", "0"), QString(" 8"));
+}
+
+QTEST_MAIN(PlatformTest)
+#include "platform_test.moc"
