@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Starts the built program on a virtual display and saves a picture of its window to
-# docs/screenshot.png. Needs xvfb and ImageMagick's import.
+# docs/screenshot.png. Needs xvfb and ImageMagick's import. Usage: screenshot.sh [build folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$root/build}"
 out="$root/docs/screenshot.png"
 mkdir -p "$root/docs"
+if [ ! -x "$build/app/tessavo" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build" --parallel "$(nproc)" --target tessavo
+fi
 
 # A settings folder of its own, so the picture shows the first start and the user's own
 # settings stay untouched.
