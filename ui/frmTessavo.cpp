@@ -93,10 +93,14 @@ const std::array<frmTessavo::Setting, 5>& frmTessavo::Settings() {
          [](frmTessavo& w, const QString& text) { w.txtOutputGSI->setText(text); },
          [](const frmTessavo& w) { return w.txtOutputGSI->text(); }},
         {"ReplaceGSI", QStringLiteral("1"), IsCheckValue,
-         [](frmTessavo& w, const QString& text) { w.chkReplace->setChecked(text.toInt() == 1); },
+         [](frmTessavo& w, const QString& text) {
+             w.chkReplace->setChecked(text.trimmed().toInt() == 1);
+         },
          [](const frmTessavo& w) { return CheckValue(w.chkReplace); }},
         {"AutoBackup", QStringLiteral("1"), IsCheckValue,
-         [](frmTessavo& w, const QString& text) { w.chkAutoBackup->setChecked(text.toInt() == 1); },
+         [](frmTessavo& w, const QString& text) {
+             w.chkAutoBackup->setChecked(text.trimmed().toInt() == 1);
+         },
          [](const frmTessavo& w) { return CheckValue(w.chkAutoBackup); }},
         // Compared as text: "08" or " 8" is not the GSI-8 choice.
         {"OutFormat", QStringLiteral("0"), nullptr,
