@@ -272,21 +272,30 @@ void frmTessavo::closeEvent(QCloseEvent* event) {
 // Esc.
 void frmTessavo::reject() { cmdCancel_Click(); }
 
-void frmTessavo::dragEnterEvent(QDragEnterEvent* event) {
+// A drop brings one local file; anything else (a web address, text) is refused.
+static QString DroppedFile(const QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.first().isLocalFile()) {
+    return urls.isEmpty() || !urls.first().isLocalFile()
+               ? QString()
+               : QDir::toNativeSeparators(urls.first().toLocalFile());
+}
+
+void frmTessavo::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void frmTessavo::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedFile(event).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
 void frmTessavo::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) {
+    const QString file = DroppedFile(event);
+    if (file.isEmpty()) {
         return;
     }
-    txtInputGSI->setText(QDir::toNativeSeparators(urls.first().toLocalFile()));
+    txtInputGSI->setText(file);
     if (chkReplace->isChecked()) {
-        txtOutputGSI->setText(txtInputGSI->text());
+        txtOutputGSI->setText(file);
     }
     event->acceptProposedAction();
 }

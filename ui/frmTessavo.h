@@ -40,6 +40,7 @@ class frmTessavo final : public QDialog, private RunServices {
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private slots:

@@ -748,6 +748,9 @@ void frmTessavoTest::droppedFile() {
     data.setUrls({url});
     QDragEnterEvent enter(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &enter);
+    QDragMoveEvent move(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->windowHandle(), &move);
+    QCOMPARE(move.isAccepted(), url.isLocalFile());
     QDropEvent drop(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window_->windowHandle(), &drop);
 
