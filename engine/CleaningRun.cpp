@@ -41,6 +41,15 @@ bool HasRawExtension(const std::string& path) {
     return extension == "RAW";
 }
 
+// The message for a failed run; anything but a file operation (memory running out, say)
+// gets a general one.
+std::vector<std::string> FailureLines(const std::exception& error, const std::string& inputPath) {
+    if (const auto* fileError = dynamic_cast<const FileOperationError*>(&error)) {
+        return FailureMessageLines(*fileError);
+    }
+    return {"Onverwachte fout bij het opschonen van:", inputPath, "Bewerking is afgebroken."};
+}
+
 void ShowFailure(RunServices& services, std::vector<std::string> lines) {
     services.ShowMessage({std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
 }
@@ -181,8 +190,8 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
                                      reinterpret_cast<const char*>(e.path1().u8string().c_str()),
                                      e.code());
         }
-    } catch (const FileOperationError& e) {
-        ShowFailure(services, FailureMessageLines(e));
+    } catch (const std::exception& e) {
+        ShowFailure(services, FailureLines(e, inputPath));
         return {RunOutcome::Failed, 0};
     }
     if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled, 0};
@@ -192,8 +201,9 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
     bool completed = false;
     try {
         completed = stream.Run();
-    } catch (const FileOperationError& e) {
-        std::vector<std::string> lines = FailureMessageLines(e);
+    } catch (const std::exception& e) {
+        // Put everything back: no partial output of ours, the original under its own name.
+        std::vector<std::string> lines = FailureLines(e, inputPath);
         if (!stream.Discard()) {
             lines.insert(lines.end() - 1,
                          "Het onvolledige uitvoerbestand kon niet worden verwijderd.");

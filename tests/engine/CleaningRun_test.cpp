@@ -185,6 +185,24 @@ TEST(CleaningRunTest, StopByWindowKeepsWrittenLinesAndBackup) {
     EXPECT_FALSE(services.madeDefault);
 }
 
+TEST(CleaningRunTest, UnexpectedErrorAlsoPutsEverythingBack) {
+    TempDir dir;
+    const std::string path = dir / "meet.gsi";
+    const std::string content = kWord8 + "\r\n" + kWord8 + "\r\n";
+    WriteFile(path, content);
+    FakeServices services;
+    services.onYield = [](int yield) {
+        if (yield == 2) throw std::bad_alloc();
+    };
+    EXPECT_EQ(CleaningRun(path, path, true, services).outcome, RunOutcome::Failed);
+    EXPECT_EQ(ReadFile(path), content);
+    EXPECT_FALSE(Exists(path + ".bak"));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].lines,
+              (std::vector<std::string>{"Onverwachte fout bij het opschonen van:", path,
+                                        "Bewerking is afgebroken."}));
+}
+
 // Real faults, each in place (the input is also the output) and not in place. Afterwards
 // the input and any existing output are as they were, and one warning names the failure.
 struct FaultCase {
