@@ -139,7 +139,7 @@ class Stream {
         if (lineCount_ == limits_.maxLineCount)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
 
-        const bool star = StartsWith(line, "*");
+        const bool star = !line.empty() && line.front() == '*';
         const OutputFormat format = services_.CurrentOutputFormat();
         const bool toGsi16 =
             format == OutputFormat::Gsi16 || (format == OutputFormat::SameAsInput && star);

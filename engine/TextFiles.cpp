@@ -66,47 +66,104 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 #endif
 }
 
+BackgroundWorker::BackgroundWorker() : thread_(&BackgroundWorker::Loop, this) {}
+
+BackgroundWorker::~BackgroundWorker() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void BackgroundWorker::Loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return job_ || stop_; });
+        if (!job_) return;
+        lock.unlock();
+        job_();
+        lock.lock();
+        job_ = nullptr;
+        changed_.notify_all();
+    }
+}
+
+void BackgroundWorker::Run(std::function<void()> job) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !job_; });
+    job_ = std::move(job);
+    changed_.notify_all();
+}
+
+void BackgroundWorker::Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !job_; });
+}
+
 LineReader::LineReader(const std::string& path) {
     errno = 0;
     file_ = OpenFile(path, "rb");
     if (!file_) throw SystemError(errno, "cannot open " + path);
-    // The buffer holds one block after an unfinished line of at most kMaxLine + 1 bytes.
-    buffer_ = std::make_unique_for_overwrite<char[]>(kBlock + kMaxLine + 2);
+    for (Block& block : blocks_)
+        block.data = std::make_unique_for_overwrite<char[]>(kHead + kBlock);
+    begin_ = end_ = kHead;
+    try {
+        worker_.emplace();
+    } catch (const std::system_error&) {
+        Close();
+        throw;
+    }
+    ReadAhead(0);
 }
 
 LineReader::~LineReader() { Close(); }
 
 void LineReader::Close() {
+    worker_.reset();  // waits for a read in hand
     if (file_) std::fclose(file_);
     file_ = nullptr;
 }
 
+void LineReader::ReadAhead(int index) {
+    worker_->Run([this, index] {
+        Block& block = blocks_[index];
+        errno = 0;
+        block.size = std::fread(block.data.get() + kHead, 1, kBlock, file_);
+        block.error = block.size < kBlock && std::ferror(file_) ? (errno ? errno : EIO) : 0;
+        block.last = block.size < kBlock;
+    });
+}
+
 bool LineReader::Fill() {
-    if (eof_) return false;
-    if (begin_ > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
-        end_ -= begin_;
-        begin_ = 0;
-    }
-    const std::size_t got = std::fread(buffer_.get() + end_, 1, kBlock, file_);
-    if (got < kBlock) {
-        if (std::ferror(file_)) throw SystemError(errno, "cannot read");
-        eof_ = true;
-    }
-    end_ += got;
-    return got > 0;
+    if (last_) return false;
+    worker_->Wait();
+    const int next = current_ ^ 1;
+    Block& block = blocks_[next];
+    if (block.error != 0) throw SystemError(block.error, "cannot read");
+    // The unfinished line goes in front of the new block's data.
+    const std::size_t unfinished = end_ - begin_;
+    std::memcpy(block.data.get() + kHead - unfinished, blocks_[current_].data.get() + begin_,
+                unfinished);
+    begin_ = kHead - unfinished;
+    end_ = kHead + block.size;
+    current_ = next;
+    last_ = block.last;
+    if (!last_) ReadAhead(current_ ^ 1);
+    return block.size > 0;
 }
 
 LineReader::Status LineReader::Next(std::string_view& line) {
     std::size_t scanned = 0;  // bytes of the current line already known to hold no ending
     for (;;) {
-        const char* start = buffer_.get() + begin_;
+        const char* start = blocks_[current_].data.get() + begin_;
         const std::size_t available = end_ - begin_;
         const std::size_t i = FindLineEnd(start, scanned, available);
         if (i > kMaxLine) return Status::TooLong;
         if (i < available) {
             // A CR at the very end of the data may be followed by the LF of a CR LF.
-            if (start[i] == '\r' && i + 1 == available && !eof_) {
+            if (start[i] == '\r' && i + 1 == available && !last_) {
                 Fill();
                 scanned = i;
                 continue;
@@ -120,7 +177,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
         scanned = i;
         if (!Fill()) {
             if (available == 0) return Status::End;
-            line = std::string_view(buffer_.get() + begin_, available);
+            line = std::string_view(blocks_[current_].data.get() + begin_, available);
             begin_ = end_;
             return Status::Line;
         }
@@ -146,7 +203,7 @@ OutputFile::OutputFile(const std::string& path) {
         capacity_[i] = kBlock;
     }
     try {
-        writer_ = std::thread(&OutputFile::WriterLoop, this);
+        worker_.emplace();
     } catch (const std::system_error&) {
         // No object means no destructor: leave nothing behind.
         std::fclose(file_);
@@ -158,38 +215,16 @@ OutputFile::OutputFile(const std::string& path) {
 
 OutputFile::~OutputFile() { Abandon(); }
 
-void OutputFile::WriterLoop() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return pending_ != nullptr || stop_; });
-        if (pending_ == nullptr) return;
-        if (error_ == 0) {
-            const char* data = pending_;
-            const std::size_t size = pendingSize_;
-            lock.unlock();
-            errno = 0;
-            const bool written = std::fwrite(data, 1, size, file_) == size;
-            const int err = errno;
-            lock.lock();
-            if (!written) error_ = err ? err : EIO;
-        }
-        pending_ = nullptr;
-        changed_.notify_all();
-    }
-}
-
-void OutputFile::WaitIdle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return pending_ == nullptr; });
-    if (error_ != 0) throw SystemError(error_, "cannot write");
-}
-
 void OutputFile::HandOver() {
-    std::unique_lock lock(mutex_);
-    WaitIdle(lock);
+    worker_->Wait();
+    if (error_ != 0) throw SystemError(error_, "cannot write");
     if (used_ == 0) return;
-    pending_ = buffers_[current_].get();
-    pendingSize_ = used_;
-    changed_.notify_all();
+    const char* data = buffers_[current_].get();
+    const std::size_t size = used_;
+    worker_->Run([this, data, size] {
+        errno = 0;
+        if (std::fwrite(data, 1, size, file_) != size) error_ = errno ? errno : EIO;
+    });
     current_ ^= 1;
     used_ = 0;
 }
@@ -213,27 +248,17 @@ void OutputFile::WriteLine(std::string_view line) {
     Commit(line.size() + 2);
 }
 
-void OutputFile::StopWriter() {
-    if (!writer_.joinable()) return;
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    changed_.notify_all();
-    writer_.join();
-}
-
 void OutputFile::Close() {
     if (!file_) return;
     try {
         HandOver();
-        std::unique_lock lock(mutex_);
-        WaitIdle(lock);
+        worker_->Wait();
+        if (error_ != 0) throw SystemError(error_, "cannot write");
     } catch (...) {
         Abandon();
         throw;
     }
-    StopWriter();
+    worker_.reset();
     std::FILE* file = file_;
     file_ = nullptr;
     errno = 0;
@@ -241,7 +266,7 @@ void OutputFile::Close() {
 }
 
 void OutputFile::Abandon() {
-    StopWriter();
+    worker_.reset();  // waits for a write in hand
     if (file_) std::fclose(file_);
     file_ = nullptr;
     used_ = 0;

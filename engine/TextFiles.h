@@ -3,8 +3,10 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -12,8 +14,33 @@
 
 namespace tessavo {
 
-// Reads 8-bit text one line at a time in large blocks. A line ends at CR, LF or CR LF;
-// lines are handed out without their ending and are valid until the next call.
+// Runs one job at a time on a thread of its own, so that a file's system calls overlap
+// with the cleaning of the data before or after them.
+class BackgroundWorker {
+  public:
+    BackgroundWorker();  // throws std::system_error when no thread can be started
+    ~BackgroundWorker();
+    BackgroundWorker(const BackgroundWorker&) = delete;
+    BackgroundWorker& operator=(const BackgroundWorker&) = delete;
+
+    // Waits for the job in hand, then starts `job`.
+    void Run(std::function<void()> job);
+    // Returns when no job is in hand; what the job wrote is visible afterwards.
+    void Wait();
+
+  private:
+    void Loop();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+// Reads 8-bit text one line at a time in large blocks, the next block being read while the
+// caller works through the current one. A line ends at CR, LF or CR LF; lines are handed
+// out without their ending and are valid until the next call.
 class LineReader {
   public:
     // Lines longer than this are reported as too long instead of being read.
@@ -33,18 +60,30 @@ class LineReader {
     void Close();
 
   private:
-    bool Fill();  // reads more data behind what is left; false at the end of the file
+    // Room in front of a block for the unfinished line of the block before it.
+    static constexpr std::size_t kHead = kMaxLine + 2;
+
+    struct Block {
+        std::unique_ptr<char[]> data;  // kHead + the block size
+        std::size_t size = 0;
+        int error = 0;
+        bool last = false;
+    };
+
+    void ReadAhead(int index);  // starts reading the next block into blocks_[index]
+    bool Fill();                // moves on to the next block; false at the end of the file
 
     std::FILE* file_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t begin_ = 0;  // first unread byte
-    std::size_t end_ = 0;    // one past the last valid byte
-    bool eof_ = false;
+    Block blocks_[2];
+    int current_ = 1;        // the block being scanned; block 0 is read first
+    std::size_t begin_ = 0;  // first unread byte of the current block's data
+    std::size_t end_ = 0;    // one past its last valid byte
+    bool last_ = false;      // the current block is the file's last
+    std::optional<BackgroundWorker> worker_;
 };
 
-// Writes an output file through large buffers. A second thread writes one buffer to the
-// file while the caller fills the other, so that the cleaning does not wait for the
-// system's copy of every block. Every failure, a full disk included, throws
+// Writes an output file through large buffers, each written by a background thread while
+// the caller fills the other one. Every failure, a full disk included, throws
 // std::system_error with the system's reason, at the latest from Close().
 class OutputFile {
   public:
@@ -68,10 +107,7 @@ class OutputFile {
     void Abandon();
 
   private:
-    void HandOver();  // gives the filled buffer to the writer and takes the other one
-    void WaitIdle(std::unique_lock<std::mutex>& lock);
-    void StopWriter();
-    void WriterLoop();
+    void HandOver();  // gives the filled buffer to the worker and takes the other one
 
     std::FILE* file_ = nullptr;
     bool createdNew_ = false;
@@ -79,14 +115,8 @@ class OutputFile {
     std::size_t capacity_[2] = {};
     int current_ = 0;
     std::size_t used_ = 0;
-
-    std::thread writer_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    const char* pending_ = nullptr;  // a buffer the writer is to write, or is writing
-    std::size_t pendingSize_ = 0;
-    bool stop_ = false;
-    int error_ = 0;  // errno of the first failed write
+    int error_ = 0;  // errno of a failed write, set by the worker
+    std::optional<BackgroundWorker> worker_;
 };
 
 // Opens a UTF-8 path with a C mode string; sets errno when it fails.

@@ -81,25 +81,39 @@ char* WriteDataField(const char* field, std::size_t size, std::size_t width, cha
 }
 
 // Writes one word of `kWordSize` characters with its data field normalised at `width`.
-// Whether a field's normal form is simply its own sign followed by its own characters,
-// right-aligned: a "+" or "-" in the sign place, no trailing blank, and no second sign
-// reached by skipping zeros after a "+". Removing leading zeros and padding with zeros
-// again then gives the characters back as they were. This holds for nearly every field
-// that an instrument writes.
+// Most fields need none of the rewriting rules: their normal form is a sign followed by
+// their own value characters, right-aligned. FieldShape tells where that value starts:
+// after a "+" or "-" in the sign place (leading zeros after a "+" are removed and padded
+// back, which changes nothing as long as no second sign follows them), or at the first
+// character when that is neither blank, sign nor zero (the value then gets a "+"). A
+// trailing blank, which trimming would remove, rules both out. 0: no such shape.
 template <std::size_t kFieldSize>
-bool IsPlainField(const char* field) {
-    if (field[kFieldSize - 1] == ' ') return false;
-    if (field[0] == '-') return true;
-    if (field[0] != '+') return false;
+std::size_t ValueStart(const char* field) {
+    const char first = field[0];
+    if (field[kFieldSize - 1] == ' ' || first == ' ' || first == '0') return 0;
+    if (first == '-') return 1;
+    if (first != '+') return kFieldSize;  // no sign: the whole field is the value
     const char* value = SkipZeros(field + 1, field + kFieldSize);
-    return value == field + kFieldSize || (*value != '+' && *value != '-');
+    return value == field + kFieldSize || (*value != '+' && *value != '-') ? 1 : 0;
+}
+
+// Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters.
+template <std::size_t kLength, std::size_t kWidth>
+char* WriteAligned(char sign, const char* value, char* out) {
+    *out++ = sign;
+    if constexpr (kWidth >= kLength) {
+        std::memset(out, '0', kWidth - kLength);
+        std::memcpy(out + (kWidth - kLength), value, kLength);
+    } else {
+        std::memcpy(out, value + (kLength - kWidth), kWidth);
+    }
+    return out + kWidth;
 }
 
 // Writes one word of `kWordSize` characters with its data field normalised at `kWidth`.
 template <std::size_t kWordSize, std::size_t kWidth>
 char* WriteWord(const char* word, char* out) {
     constexpr std::size_t kFieldSize = kWordSize - 7;
-    constexpr std::size_t kDigits = kFieldSize - 1;
     const char* field = word + 6;
     std::memcpy(out, word, 6);
     out += 6;
@@ -108,15 +122,15 @@ char* WriteWord(const char* word, char* out) {
     // the field as one number would merge them, so only the ppm part is normalised.
     const char inner = field[kFieldSize - 4];
     const bool twoValues = word[0] == '5' && word[1] == '1' && (inner == '+' || inner == '-');
-    if (!twoValues && IsPlainField<kFieldSize>(field)) {
-        *out++ = field[0];
-        if constexpr (kWidth >= kDigits) {
-            std::memset(out, '0', kWidth - kDigits);
-            std::memcpy(out + (kWidth - kDigits), field + 1, kDigits);
-        } else {
-            std::memcpy(out, field + 1 + (kDigits - kWidth), kWidth);
+    const std::size_t start = twoValues ? 0 : ValueStart<kFieldSize>(field);
+    if (start == 1) {
+        if constexpr (kWidth == kFieldSize - 1) {
+            std::memcpy(out, field, kWordSize - 6);  // the word stays as it is
+            return out + (kWordSize - 6);
         }
-        out += kWidth;
+        out = WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out);
+    } else if (start == kFieldSize) {
+        out = WriteAligned<kFieldSize, kWidth>('+', field, out);
     } else {
         const std::size_t kept = twoValues ? 4 : 0;
         out = WriteDataField(field, kFieldSize - kept, kWidth - kept, out);
@@ -132,15 +146,15 @@ char* WriteWord(const char* word, char* out) {
 // the cleaning run completes to whole words).
 template <std::size_t kWordSize, std::size_t kWidth>
 char* WriteWords(std::string_view text, std::size_t n, char* out) {
-    std::size_t at = 0;
-    for (; at + kWordSize <= n && at + kWordSize <= text.size(); at += kWordSize) {
-        out = WriteWord<kWordSize, kWidth>(text.data() + at, out);
-    }
-    if (at < n) {
-        char word[kWordSize];
-        const std::size_t have = text.size() - at;
-        std::memcpy(word, text.data() + at, have);
-        std::memset(word + have, ' ', kWordSize - have);
+    char padded[kWordSize];
+    for (std::size_t at = 0; at < n; at += kWordSize) {
+        const char* word = text.data() + at;
+        if (at + kWordSize > text.size()) {
+            const std::size_t have = text.size() - at;
+            std::memcpy(padded, word, have);
+            std::memset(padded + have, ' ', kWordSize - have);
+            word = padded;
+        }
         out = WriteWord<kWordSize, kWidth>(word, out);
     }
     return out;

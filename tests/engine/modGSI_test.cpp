@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestSupport.h"
 
 namespace tessavo {
@@ -84,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "*110001+00000000    1234 "},
                     LineCase{"LongValueCutToGsi8", "*21.324+0000001234567890 ", "21.324+34567890 ",
                              "*21.324+0000001234567890 "},
+                    LineCase{"UnsignedFieldGetsPlus", "110001123456789 ", "110001+23456789 ",
+                             "*110001+0000000123456789 "},
                     LineCase{"StarInsideIsOrdinary", "110001+000*1234 ", "110001+000*1234 ",
                              "*110001+00000000000*1234 "},
                     LineCase{"Word51Gsi8KeepsPrismConstant", "51..1.+0000-030 ", "51..1.+0000-030 ",
@@ -95,6 +99,30 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"InnerSignOutsideWord51IsOneValue", "21.324+0000-030 ",
                              "21.324-00000030 ", "*21.324-0000000000000030 "}),
     test::RowName());
+
+// The conversions take short cuts for fields of common shapes; every field must still come
+// out as FormatDataField makes it. Random fields from the characters that steer its rules.
+TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
+    std::mt19937 random(7);
+    const std::string alphabet = "00000+- 1A.";
+    auto field = [&](std::size_t size) {
+        std::string text(size, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string index = i % 7 == 0 ? "51" : "21";
+        const std::string field8 = field(9), field16 = field(17);
+        const std::string gsi8 = index + "..10" + field8 + " ";
+        const std::string gsi16 = "*" + index + "..10" + field16 + " ";
+        if (index == "51" && (field8[5] == '+' || field8[5] == '-')) continue;
+        if (index == "51" && (field16[13] == '+' || field16[13] == '-')) continue;
+        ASSERT_EQ(ConvertToGSI8(gsi8).substr(6, 9), FormatDataField(field8, 8)) << gsi8;
+        ASSERT_EQ(ConvertToGSI16(gsi8).substr(7, 17), FormatDataField(field8, 16)) << gsi8;
+        ASSERT_EQ(ConvertToGSI8(gsi16).substr(6, 9), FormatDataField(field16, 8)) << gsi16;
+        ASSERT_EQ(ConvertToGSI16(gsi16).substr(7, 17), FormatDataField(field16, 16)) << gsi16;
+    }
+}
 
 struct LimitCase {
     const char* name;
