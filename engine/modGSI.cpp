@@ -27,15 +27,19 @@ inline void CopyShort(const char* from, std::size_t length, char* to) {
     }
 }
 
-// The first character in [begin, end) that is not "0". Looks at eight characters at a
-// time: how many zeros lead a field varies from field to field, and a loop per character
-// would mispredict its end every time.
-inline const char* SkipZeros(const char* begin, const char* end) {
-    constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+// The runs of one character that the rules strip (leading and trailing blanks, leading
+// zeros) vary in length from field to field, and a loop per character would mispredict
+// its end every time; these look at eight characters at a time.
+constexpr std::uint64_t Repeated(char c) {
+    return 0x0101010101010101ULL * static_cast<unsigned char>(c);
+}
+
+// The first character in [begin, end) that is not `c`.
+inline const char* SkipLeading(char c, const char* begin, const char* end) {
     while (end - begin >= 8) {
         std::uint64_t bytes;
         std::memcpy(&bytes, begin, 8);
-        bytes ^= kZeros;  // zero bytes where the characters are "0"
+        bytes ^= Repeated(c);  // zero bytes where the characters are `c`
         if (bytes != 0) {
             const int bits = std::endian::native == std::endian::little ? std::countr_zero(bytes)
                                                                         : std::countl_zero(bytes);
@@ -43,8 +47,25 @@ inline const char* SkipZeros(const char* begin, const char* end) {
         }
         begin += 8;
     }
-    while (begin < end && *begin == '0') ++begin;
+    while (begin < end && *begin == c) ++begin;
     return begin;
+}
+
+// One past the last character in [begin, end) that is not `c`.
+inline const char* SkipTrailing(char c, const char* begin, const char* end) {
+    while (end - begin >= 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, end - 8, 8);
+        bytes ^= Repeated(c);
+        if (bytes != 0) {
+            const int bits = std::endian::native == std::endian::little ? std::countl_zero(bytes)
+                                                                        : std::countr_zero(bytes);
+            return end - bits / 8;
+        }
+        end -= 8;
+    }
+    while (end > begin && end[-1] == c) --end;
+    return end;
 }
 
 // Writes the normal form of the `size` characters at `field` at `width` to `out`
@@ -52,14 +73,14 @@ inline const char* SkipZeros(const char* begin, const char* end) {
 char* WriteDataField(const char* field, std::size_t size, std::size_t width, char* out) {
     const char* begin = field;
     const char* end = field + size;
-    while (begin < end && *begin == ' ') ++begin;
-    while (end > begin && end[-1] == ' ') --end;
+    begin = SkipLeading(' ', begin, end);
+    end = SkipTrailing(' ', begin, end);
 
     // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
     // becomes the sign. Zeros are skipped eight at a time: instrument fields are mostly
     // zeros on the left.
     if (begin < end && *begin == '+') ++begin;
-    begin = SkipZeros(begin, end);
+    begin = SkipLeading('0', begin, end);
     char sign = '+';
     if (begin < end && (*begin == '-' || *begin == '+')) sign = *begin++;
 
@@ -88,12 +109,12 @@ char* WriteDataField(const char* field, std::size_t size, std::size_t width, cha
 // character when that is neither blank, sign nor zero (the value then gets a "+"). A
 // trailing blank, which trimming would remove, rules both out. 0: no such shape.
 template <std::size_t kFieldSize>
-std::size_t ValueStart(const char* field) {
+inline std::size_t ValueStart(const char* field) {
     const char first = field[0];
     if (field[kFieldSize - 1] == ' ' || first == ' ' || first == '0') return 0;
     if (first == '-') return 1;
     if (first != '+') return kFieldSize;  // no sign: the whole field is the value
-    const char* value = SkipZeros(field + 1, field + kFieldSize);
+    const char* value = SkipLeading('0', field + 1, field + kFieldSize);
     return value == field + kFieldSize || (*value != '+' && *value != '-') ? 1 : 0;
 }
 
