@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Starts the built program on a virtual display and saves a picture of its window to
-# docs/screenshot.png. Needs xvfb and ImageMagick's import. Usage: screenshot.sh [build folder]
+# docs/screenshot.png, with xvfb and ImageMagick's import, which it installs when missing.
+# Usage: screenshot.sh [build folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/deps.sh"
+tessavo_install_missing imagemagick
 build="${1:-$root/build}"
 out="$root/docs/screenshot.png"
 mkdir -p "$root/docs"
