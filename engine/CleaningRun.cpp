@@ -1,7 +1,6 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #include "CleaningRun.h"
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
