@@ -77,8 +77,7 @@ char* WriteDataField(const char* field, std::size_t size, std::size_t width, cha
     end = SkipTrailing(' ', begin, end);
 
     // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
-    // becomes the sign. Zeros are skipped eight at a time: instrument fields are mostly
-    // zeros on the left.
+    // becomes the sign.
     if (begin < end && *begin == '+') ++begin;
     begin = SkipLeading('0', begin, end);
     char sign = '+';
@@ -101,9 +100,8 @@ char* WriteDataField(const char* field, std::size_t size, std::size_t width, cha
     return out + width;
 }
 
-// Writes one word of `kWordSize` characters with its data field normalised at `width`.
 // Most fields need none of the rewriting rules: their normal form is a sign followed by
-// their own value characters, right-aligned. FieldShape tells where that value starts:
+// their own value characters, right-aligned. ValueStart tells where that value starts:
 // after a "+" or "-" in the sign place (leading zeros after a "+" are removed and padded
 // back, which changes nothing as long as no second sign follows them), or at the first
 // character when that is neither blank, sign nor zero (the value then gets a "+"). A
