@@ -23,30 +23,30 @@ namespace {
 using tessavo::OutputFormat;
 
 class NoOpServices : public tessavo::RunServices {
-public:
+  public:
     explicit NoOpServices(OutputFormat format) : format_(format) {}
     OutputFormat CurrentOutputFormat() override { return format_; }
     tessavo::MessageAnswer ShowMessage(const tessavo::Message& message) override {
         last = message;
         return tessavo::MessageAnswer::Ok;
     }
-    bool Yield() override { return true; }
+    bool ProcessEvents(const tessavo::Progress&) override { return true; }
     void MakeProcessDefault() override {}
     tessavo::Message last;
 
-private:
+  private:
     OutputFormat format_;
 };
 
 // A small deterministic generator, so that every run measures the same file.
 class Random {
-public:
+  public:
     unsigned Next(unsigned bound) {
         state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<unsigned>(state_ >> 33) % bound;
     }
 
-private:
+  private:
     unsigned long long state_ = 42;
 };
 
@@ -179,8 +179,8 @@ int main(int argc, char** argv) {
     std::printf("%-16s %7.1f MB/s  %6.3f s\n", "plain copy", mb / copy, copy);
     std::printf("%-16s %7.1f MB/s  %6.3f s  %4.2fx the copy's time  (%d lines)\n",
                 "clean to GSI-16", mb / to16, to16, to16 / copy, lines16);
-    std::printf("%-16s %7.1f MB/s  %6.3f s  %4.2fx the copy's time  (%d lines)\n",
-                "clean to GSI-8", mb / to8, to8, to8 / copy, lines8);
+    std::printf("%-16s %7.1f MB/s  %6.3f s  %4.2fx the copy's time  (%d lines)\n", "clean to GSI-8",
+                mb / to8, to8, to8 / copy, lines8);
     std::printf("peak memory: %ld KiB after a 16 MB run, %ld KiB after the %.0f MB runs\n",
                 smallPeak, PeakMemoryKiB(), mb);
     std::filesystem::remove_all(folder);

@@ -19,7 +19,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 MessageAnswer Warn(RunServices& services, std::vector<std::string> lines, MessageButtons buttons) {
-    return services.ShowMessage({std::move(lines), MessageIcon::Warning, buttons, "Let op"});
+    const MessageKind kind =
+        buttons == MessageButtons::OkCancel ? MessageKind::Question : MessageKind::Refusal;
+    return services.ShowMessage({kind, std::move(lines), MessageIcon::Warning, buttons, "Let op"});
 }
 
 }  // namespace

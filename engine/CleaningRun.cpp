@@ -49,8 +49,9 @@ std::vector<std::string> FailureLines(const std::exception& error, const std::st
     return {"Onverwachte fout bij het opschonen van:", inputPath, "Bewerking is afgebroken."};
 }
 
-void ShowFailure(RunServices& services, std::vector<std::string> lines) {
-    services.ShowMessage({std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
+void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::string> lines) {
+    services.ShowMessage(
+        {kind, std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
 }
 
 // The streaming part of a run: both files open, one line at a time.
@@ -119,7 +120,8 @@ class Stream {
     bool Loop() {
         std::string_view line;
         for (;;) {
-            if (!services_.Yield()) return false;
+            if (!services_.ProcessEvents({reader_->BytesRead(), reader_->TotalBytes()}))
+                return false;
             if (!Next(line)) return true;
             if (lineNumber_ == 1) {
                 if (!IsRecordStart(line)) {
@@ -176,7 +178,8 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
         // A path that cannot even be queried (too long, no access) names no input file.
     }
     if (!inputFound) {
-        ShowFailure(services, {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."});
+        ShowWarning(services, MessageKind::Refusal,
+                    {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."});
         return {RunOutcome::InputMissing, 0};
     }
 
@@ -190,7 +193,7 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
                                      e.code());
         }
     } catch (const std::exception& e) {
-        ShowFailure(services, FailureLines(e, inputPath));
+        ShowWarning(services, MessageKind::Failure, FailureLines(e, inputPath));
         return {RunOutcome::Failed, 0};
     }
     if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled, 0};
@@ -215,7 +218,7 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
                 lines.insert(lines.end() - 1, backup.backupPath);
             }
         }
-        ShowFailure(services, std::move(lines));
+        ShowWarning(services, MessageKind::Failure, std::move(lines));
         return {RunOutcome::Failed, 0};
     }
     if (!completed) return {RunOutcome::Stopped, stream.lineCount()};
@@ -223,13 +226,17 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
     const std::int32_t count = stream.lineCount();
     if (count > 0) {
         services.ShowMessage(
-            {{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
+            {MessageKind::Report,
+             {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
              MessageIcon::None,
              MessageButtons::Ok,
              std::nullopt});
     } else {
-        services.ShowMessage(
-            {{"GSI bestand is leeg !"}, MessageIcon::Warning, MessageButtons::Ok, std::nullopt});
+        services.ShowMessage({MessageKind::Report,
+                              {"GSI bestand is leeg !"},
+                              MessageIcon::Warning,
+                              MessageButtons::Ok,
+                              std::nullopt});
     }
     services.MakeProcessDefault();
     return {RunOutcome::Completed, count};

@@ -21,6 +21,13 @@ enum class RunOutcome {
 struct RunResult {
     RunOutcome outcome = RunOutcome::InputMissing;
     std::int32_t lineCount = 0;  // record lines written
+    // Values that lost more than zeros and blanks to the output's width, and record lines
+    // copied unchanged because they could not be read as words; each with the number of
+    // the first input line concerned (the header line counted), 0 when there is none.
+    std::int64_t cutValues = 0;
+    std::int64_t firstCutLine = 0;
+    std::int64_t unchangedLines = 0;
+    std::int64_t firstUnchangedLine = 0;
 };
 
 struct RunLimits {

@@ -1,6 +1,7 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,9 +15,20 @@ enum class MessageIcon { None, Warning };
 enum class MessageButtons { Ok, OkCancel };
 enum class MessageAnswer { Ok, Cancel };
 
+// What a message is to the run, so that a front end without a title bar or icons (the
+// command line) can tell them apart: a report goes to standard output, the rest to
+// standard error.
+enum class MessageKind {
+    Report,    // the closing message of a completed run
+    Question,  // a confirmation answered with OK or Cancel
+    Refusal,   // the run did not start; nothing was touched
+    Failure,   // the run failed; everything was put back as it was
+};
+
 // A message box as the engine asks for it. Without a title the box shows the
 // application's title.
 struct Message {
+    MessageKind kind = MessageKind::Report;
     std::vector<std::string> lines;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
@@ -25,7 +37,16 @@ struct Message {
     friend bool operator==(const Message&, const Message&) = default;
 };
 
-// What a cleaning run needs of the window, and nothing more.
+// How far a run has read its input.
+struct Progress {
+    std::uint64_t bytesRead = 0;
+    std::uint64_t totalBytes = 0;  // the input's size when the run opened it
+
+    friend bool operator==(const Progress&, const Progress&) = default;
+};
+
+// What a cleaning run needs of its front end (a window or the command line), and nothing
+// more. Every call comes from the thread that started the run.
 class RunServices {
   public:
     virtual ~RunServices() = default;
@@ -37,10 +58,11 @@ class RunServices {
     // Shows a modal message box and answers the button that closed it.
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
 
-    // Called once per input line so that the window can handle its pending events.
-    // Answers false when the run must stop (the window is closing): the run then closes
-    // its files, keeps what it wrote and returns without a message.
-    virtual bool Yield() = 0;
+    // Called once per input line with the run's progress, so that a window can handle its
+    // pending events and show how far the run is. Answers false when the run must stop
+    // (the window is closing, Ctrl+C): the run then puts every file back as it was and
+    // returns without a message.
+    virtual bool ProcessEvents(const Progress& progress) = 0;
 
     // Makes the process button the window's default button; called at the end of a
     // completed run.

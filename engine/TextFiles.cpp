@@ -106,6 +106,9 @@ LineReader::LineReader(const std::string& path) {
     errno = 0;
     file_ = OpenFile(path, "rb");
     if (!file_) throw SystemError(errno, "cannot open " + path);
+    std::error_code ec;
+    totalBytes_ = std::filesystem::file_size(ToFsPath(path), ec);
+    if (ec) totalBytes_ = 0;
     for (Block& block : blocks_)
         block.data = std::make_unique_for_overwrite<char[]>(kHead + kBlock);
     begin_ = end_ = kHead;
@@ -147,6 +150,7 @@ bool LineReader::Fill() {
     std::memcpy(block.data.get() + kHead - unfinished, blocks_[current_].data.get() + begin_,
                 unfinished);
     begin_ = kHead - unfinished;
+    blockOffset_ += end_ - kHead;
     end_ = kHead + block.size;
     current_ = next;
     last_ = block.last;

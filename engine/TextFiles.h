@@ -2,6 +2,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -57,6 +58,11 @@ class LineReader {
     // Reads the next line into `line`. Throws std::system_error on a read error.
     Status Next(std::string_view& line);
 
+    // Bytes of the file handed out so far (line endings included), and the file's size
+    // when it was opened.
+    std::uint64_t BytesRead() const { return blockOffset_ + begin_ - kHead; }
+    std::uint64_t TotalBytes() const { return totalBytes_; }
+
     void Close();
 
   private:
@@ -75,10 +81,12 @@ class LineReader {
 
     std::FILE* file_ = nullptr;
     Block blocks_[2];
-    int current_ = 1;        // the block being scanned; block 0 is read first
-    std::size_t begin_ = 0;  // first unread byte of the current block's data
-    std::size_t end_ = 0;    // one past its last valid byte
-    bool last_ = false;      // the current block is the file's last
+    int current_ = 1;                // the block being scanned; block 0 is read first
+    std::size_t begin_ = 0;          // first unread byte of the current block's data
+    std::size_t end_ = 0;            // one past its last valid byte
+    bool last_ = false;              // the current block is the file's last
+    std::uint64_t blockOffset_ = 0;  // file offset of the current block's first byte
+    std::uint64_t totalBytes_ = 0;
     std::optional<BackgroundWorker> worker_;
 };
 

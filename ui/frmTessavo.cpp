@@ -395,7 +395,7 @@ MessageAnswer frmTessavo::ShowMessage(const Message& message) {
     return dialogs_.showMessage(this, shown);
 }
 
-bool frmTessavo::Yield() {
+bool frmTessavo::ProcessEvents(const Progress&) {
     // Handling the window's events costs far more than cleaning a line; doing it only every
     // few milliseconds keeps a long run as fast as the engine while the window stays live.
     if (sinceEvents_.elapsed() >= yieldInterval_.count()) {

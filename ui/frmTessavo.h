@@ -62,7 +62,7 @@ class frmTessavo final : public QDialog, private RunServices {
     // RunServices: what the cleaning run asks of the window.
     OutputFormat CurrentOutputFormat() override;
     MessageAnswer ShowMessage(const Message& message) override;
-    bool Yield() override;
+    bool ProcessEvents(const Progress& progress) override;
     void MakeProcessDefault() override;
 
     Dialogs& dialogs_;

@@ -19,13 +19,15 @@ constexpr auto Cancel = MessageAnswer::Cancel;
 
 Message FirstWarning(const std::string& backupPath) {
     return {
+        MessageKind::Question,
         {"Uitvoerbestand bestaat reeds !", "Backup zal worden bewaard onder de naam:", backupPath},
         MessageIcon::Warning,
         MessageButtons::OkCancel,
         "Let op"};
 }
 
-const Message kSecondWarning{{"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
+const Message kSecondWarning{MessageKind::Question,
+                             {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
                              MessageIcon::Warning,
                              MessageButtons::OkCancel,
                              "Let op"};
@@ -169,7 +171,8 @@ TEST(BackupRefusal, InputThatIsTheBackupIsNeverDeleted) {
         const BackupResult result = BackupExistingOutput(input, output, autoBackup, services);
 
         EXPECT_EQ(result.outcome, BackupOutcome::Refused);
-        const Message refusal{{"Invoerbestand is het backupbestand van het uitvoerbestand !",
+        const Message refusal{MessageKind::Refusal,
+                              {"Invoerbestand is het backupbestand van het uitvoerbestand !",
                                "Bewerking is niet mogelijk."},
                               MessageIcon::Warning,
                               MessageButtons::Ok,

@@ -18,14 +18,19 @@ const std::string kWord8 = "110001+00000001 ";
 const std::string kWord16 = "*110001+0000000000000001 ";
 
 Message Done(int count) {
-    return {{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
+    return {MessageKind::Report,
+            {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
             MessageIcon::None,
             MessageButtons::Ok,
             std::nullopt};
 }
-const Message kEmpty{
-    {"GSI bestand is leeg !"}, MessageIcon::Warning, MessageButtons::Ok, std::nullopt};
-const Message kInputMissing{{"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."},
+const Message kEmpty{MessageKind::Report,
+                     {"GSI bestand is leeg !"},
+                     MessageIcon::Warning,
+                     MessageButtons::Ok,
+                     std::nullopt};
+const Message kInputMissing{MessageKind::Refusal,
+                            {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."},
                             MessageIcon::Warning,
                             MessageButtons::Ok,
                             "Let op"};
@@ -168,6 +173,9 @@ TEST(CleaningRunTest, FormatAskedPerLineAndChangeAppliesFromNextLine) {
     EXPECT_EQ(ReadFile(dir / "out.gsi"), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord16 + "\r\n");
     EXPECT_EQ(services.formatQueries, 3);
     EXPECT_EQ(services.yields, 4);
+    // The last call comes after the last line: everything read.
+    const std::uint64_t size = 3 * (kWord8.size() + 2);
+    EXPECT_EQ(services.lastProgress, (Progress{size, size}));
 }
 
 TEST(CleaningRunTest, StopByWindowKeepsWrittenLinesAndBackup) {
@@ -241,6 +249,7 @@ TEST_P(RunFaultTest, PutsEverythingBack) {
     EXPECT_EQ(result.outcome, RunOutcome::Failed);
     ASSERT_EQ(services.messages.size(), 1u);
     const Message& message = services.messages[0];
+    EXPECT_EQ(message.kind, MessageKind::Failure);
     EXPECT_EQ(message.icon, MessageIcon::Warning);
     EXPECT_EQ(message.buttons, MessageButtons::Ok);
     EXPECT_EQ(message.title, "Let op");

@@ -20,9 +20,10 @@ class FakeServices : public RunServices {
     std::vector<MessageAnswer> answers;
     std::vector<Message> messages;
     int yields = 0;
-    int stopAfterYields = -1;  // Yield() answers false from this call on
+    int stopAfterYields = -1;  // ProcessEvents() answers false from this call on
     int formatQueries = 0;
     bool madeDefault = false;
+    Progress lastProgress;
     std::function<void(int)> onYield;  // called with the yield's number, from 1
 
     OutputFormat CurrentOutputFormat() override {
@@ -36,8 +37,9 @@ class FakeServices : public RunServices {
         answers.erase(answers.begin());
         return answer;
     }
-    bool Yield() override {
+    bool ProcessEvents(const Progress& progress) override {
         ++yields;
+        lastProgress = progress;
         if (onYield) onYield(yields);
         return stopAfterYields < 0 || yields < stopAfterYields;
     }

@@ -596,7 +596,8 @@ void frmTessavoTest::completeRunInPlace() {
              Lines({"Koptekst van het instrument", Gsi16Line(1), Gsi16Line(2), Gsi16Line(3)}));
     QCOMPARE(ReadAll(file + ".bak"), original);
     QCOMPARE(dialogs_.messages.size(), 1);
-    const Message done{{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
+    const Message done{tessavo::MessageKind::Report,
+                       {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
                        MessageIcon::None,
                        MessageButtons::Ok,
                        "Tessavo"};

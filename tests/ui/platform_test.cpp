@@ -111,9 +111,12 @@ void PlatformTest::messageBox() {
         }
     });
     tessavo::QtDialogs dialogs;
-    const MessageAnswer given = dialogs.showMessage(
-        &parent_,
-        Message{{"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"}, icon, buttons, "Let op"});
+    const MessageAnswer given =
+        dialogs.showMessage(&parent_, Message{tessavo::MessageKind::Question,
+                                              {"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"},
+                                              icon,
+                                              buttons,
+                                              "Let op"});
 
     QCOMPARE(given, answer);
     QCOMPARE(text, QString("Uitvoerbestand bestaat al ! <a.gsi>\nDoorgaan?"));
