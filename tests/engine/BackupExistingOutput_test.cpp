@@ -108,7 +108,7 @@ TEST_P(InPlaceTest, ReadsFromTheBackup) {
     std::filesystem::create_directory(dir.path() / "sub");
     const std::string input = dir / "meet.gsi";
     WriteFile(input, "IN");
-    const std::string output = (dir.path() / GetParam()).string();
+    const std::string output = dir / GetParam();
     FakeServices services;
 
     const BackupResult result = BackupExistingOutput(input, output, true, services);
@@ -121,9 +121,15 @@ TEST_P(InPlaceTest, ReadsFromTheBackup) {
 
 INSTANTIATE_TEST_SUITE_P(SameFile, InPlaceTest,
                          testing::Values("meet.gsi", "./meet.gsi", "sub/../meet.gsi"));
+#ifdef _WIN32
+// Windows names one file in any letter case, and takes "\" as well as "/".
+INSTANTIATE_TEST_SUITE_P(SameFileOnWindows, InPlaceTest,
+                         testing::Values("MEET.GSI", "sub\\..\\meet.gsi"));
+#endif
 
 TEST(InPlace, LinkToTheInputIsRenamedNotTheInput) {
     // The link is the output; it moves to the backup path and still leads to the input.
+    if (test::kWindows) GTEST_SKIP() << "symbolic links need a privilege on Windows";
     TempDir dir;
     const std::string input = dir / "meet.gsi", link = dir / "link.gsi";
     WriteFile(input, "IN");
@@ -135,6 +141,7 @@ TEST(InPlace, LinkToTheInputIsRenamedNotTheInput) {
 }
 
 TEST(InPlace, PathsDifferingInCaseAreDifferentFiles) {
+    if (test::kWindows) GTEST_SKIP() << "names differing in case name one file on Windows";
     TempDir dir;
     const std::string input = dir / "meet.gsi", output = dir / "MEET.GSI";
     WriteFile(input, "IN");

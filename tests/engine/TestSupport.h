@@ -54,7 +54,8 @@ class TempDir {
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // The UTF-8 path of `name` inside the folder.
+    std::string operator/(const std::string& name) const;
     const std::filesystem::path& path() const { return path_; }
 
   private:
@@ -69,6 +70,19 @@ struct RowName {
     }
 };
 
+// Whether the tests run on Windows, where some tests do not apply: making a symbolic link
+// needs a privilege, there is no /dev/full, and names that differ only in letter case name
+// one file.
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+
+// The UTF-8 text of a file-system path, the form the engine takes paths in.
+std::string FromFsPath(const std::filesystem::path& path);
+
+// These take UTF-8 paths and convert them as the engine does.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // fails the test when it is missing
 bool Exists(const std::string& path);           // anything at all stands at the path
