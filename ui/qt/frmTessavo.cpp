@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// frmTessavo: the window's controls in their places, and their events passed to the controller.
 #include "frmTessavo.h"
 
 #include <QCheckBox>
@@ -14,12 +14,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <exception>
-
-#include "CleaningRun.h"
-#include "Dialogs.h"
-#include "SettingsStore.h"
-#include "modFileHandling.h"
 
 namespace tessavo {
 
@@ -49,88 +43,24 @@ QPalette WithTextColour(QPalette palette, const QColor& colour) {
     return palette;
 }
 
-QString DefaultPath() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\TEST.GSI");
-#else
-    // A test file at the top of the user's own space, as C:\ is on Windows.
-    return QDir::homePath() + QStringLiteral("/TEST.GSI");
-#endif
-}
-
-// The program writes only "0" and "1". Any other stored text (edited by hand, or damaged)
-// gives the key's default rather than a check box state the actions do not know.
-bool IsCheckValue(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok && (value == 0 || value == 1);
-}
-
-QString CheckValue(const QCheckBox* box) {
-    return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 }  // namespace
 
-// One stored value: its key, its default, which texts it accepts (any, when null) and how
-// it moves between the store and the controls.
-struct frmTessavo::Setting {
-    const char* key;
-    QString defaultValue;
-    bool (*accepts)(const QString& text);
-    void (*load)(frmTessavo& window, const QString& text);
-    QString (*save)(const frmTessavo& window);
-};
-
-// In the order of loading: both paths come before ReplaceGSI, whose toggle copies the input
-// path over the stored output path.
-const std::array<frmTessavo::Setting, 5>& frmTessavo::Settings() {
-    static const std::array<Setting, 5> settings{{
-        {"InputGSI", DefaultPath(), nullptr,
-         [](frmTessavo& w, const QString& text) { w.txtInputGSI->setText(text); },
-         [](const frmTessavo& w) { return w.txtInputGSI->text(); }},
-        {"OutputGSI", DefaultPath(), nullptr,
-         [](frmTessavo& w, const QString& text) { w.txtOutputGSI->setText(text); },
-         [](const frmTessavo& w) { return w.txtOutputGSI->text(); }},
-        {"ReplaceGSI", QStringLiteral("1"), IsCheckValue,
-         [](frmTessavo& w, const QString& text) {
-             w.chkReplace->setChecked(text.trimmed().toInt() == 1);
-         },
-         [](const frmTessavo& w) { return CheckValue(w.chkReplace); }},
-        {"AutoBackup", QStringLiteral("1"), IsCheckValue,
-         [](frmTessavo& w, const QString& text) {
-             w.chkAutoBackup->setChecked(text.trimmed().toInt() == 1);
-         },
-         [](const frmTessavo& w) { return CheckValue(w.chkAutoBackup); }},
-        // Compared as text: "08" or " 8" is not the GSI-8 choice.
-        {"OutFormat", QStringLiteral("0"), nullptr,
-         [](frmTessavo& w, const QString& text) {
-             QRadioButton* option = text == u"8"    ? w.optGSI8
-                                    : text == u"16" ? w.optGSI16
-                                                    : w.optOutIsIn;
-             option->setChecked(true);
-         },
-         [](const frmTessavo& w) {
-             return w.optGSI8->isChecked()    ? QStringLiteral("8")
-                    : w.optGSI16->isChecked() ? QStringLiteral("16")
-                                              : QStringLiteral("0");
-         }},
-    }};
-    return settings;
-}
-
-frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      dialogs_(dialogs),
-      store_(store) {
+frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       std::chrono::milliseconds eventInterval)
+    : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      controller_(*this, dialogs, store, eventInterval) {
     CreateControls();
-    connect(chkReplace, &QCheckBox::toggled, this, &frmTessavo::chkReplace_Click);
-    connect(cmdInputGSI, &QPushButton::clicked, this, &frmTessavo::cmdInputGSI_Click);
-    connect(cmdOutputGSI, &QPushButton::clicked, this, &frmTessavo::cmdOutputGSI_Click);
-    connect(cmdProcessGSI, &QPushButton::clicked, this, &frmTessavo::cmdProcessGSI_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmTessavo::cmdCancel_Click);
-    Form_Load();
+    TessavoController& c = controller_;
+    // clicked and textEdited come from the user only; what follows from the program's own
+    // changes the controller does itself.
+    connect(chkReplace, &QCheckBox::clicked, this, [&c] { c.chkReplace_Click(); });
+    connect(txtInputGSI, &QLineEdit::textEdited, this, [&c] { c.txtInputGSI_Change(); });
+    connect(cmdInputGSI, &QPushButton::clicked, this, [&c] { c.cmdInputGSI_Click(); });
+    connect(cmdOutputGSI, &QPushButton::clicked, this, [&c] { c.cmdOutputGSI_Click(); });
+    connect(cmdProcessGSI, &QPushButton::clicked, this, [&c] { c.cmdProcessGSI_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [&c] { c.cmdCancel_Click(); });
+    controller_.Form_Load();
 }
 
 void frmTessavo::CreateControls() {
@@ -241,170 +171,95 @@ void frmTessavo::CreateControls() {
     txtInputGSI->setFocus();
 }
 
-void frmTessavo::Form_Load() {
-    lblVersion->setText(QStringLiteral("Versie: " TESSAVO_VERSION));
-    for (const Setting& setting : Settings()) {
-        QString text = store_.read(QLatin1String(setting.key), setting.defaultValue);
-        if (setting.accepts && !setting.accepts(text)) {
-            text = setting.defaultValue;
-        }
-        setting.load(*this, text);
-    }
-}
-
-void frmTessavo::Form_Unload() {
-    for (const Setting& setting : Settings()) {
-        store_.write(QLatin1String(setting.key), setting.save(*this));
-    }
-    store_.sync();
-    // A run in progress sees this at its next line, closes its files and returns; the
-    // program ends when the event loop gets control back.
-    closing_ = true;
-}
-
 void frmTessavo::closeEvent(QCloseEvent* event) {
-    if (!closing_) {
-        Form_Unload();
-    }
+    controller_.Form_Unload();
     event->accept();
 }
 
 // Esc.
-void frmTessavo::reject() { cmdCancel_Click(); }
+void frmTessavo::reject() { controller_.cmdCancel_Click(); }
 
-// A drop brings one local file; anything else (a web address, text) is refused.
-static QString DroppedFile(const QDropEvent* event) {
+// A drop brings one local file's path; anything else (a web address, text) brings none.
+static std::string DroppedPath(const QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     return urls.isEmpty() || !urls.first().isLocalFile()
-               ? QString()
-               : QDir::toNativeSeparators(urls.first().toLocalFile());
+               ? std::string()
+               : QDir::toNativeSeparators(urls.first().toLocalFile()).toStdString();
 }
 
 void frmTessavo::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void frmTessavo::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedFile(event).isEmpty()) {
+    if (controller_.Form_DragOver(DroppedPath(event))) {
         event->acceptProposedAction();
     }
 }
 
 void frmTessavo::dropEvent(QDropEvent* event) {
-    const QString file = DroppedFile(event);
-    if (file.isEmpty()) {
-        return;
-    }
-    txtInputGSI->setText(file);
-    if (chkReplace->isChecked()) {
-        txtOutputGSI->setText(file);
-    }
-    event->acceptProposedAction();
-}
-
-void frmTessavo::chkReplace_Click() {
-    const bool following = chkReplace->isChecked();
-    lblOutputGSI->setEnabled(!following);
-    txtOutputGSI->setEnabled(!following);
-    QPalette palette = txtOutputGSI->palette();
-    palette.setColor(QPalette::Base,
-                     following ? palette.color(QPalette::Button) : QColor(Qt::white));
-    txtOutputGSI->setPalette(palette);
-    if (following) {
-        txtOutputGSI->setText(txtInputGSI->text());
-    }
-    cmdOutputGSI->setEnabled(!following);
-}
-
-FileDialogRequest frmTessavo::BrowseRequest(const QString& title, const QString& directory) const {
-    return {title,
-            directory,
-            {{QStringLiteral("GSI bestanden (*.gsi;*.raw)"),
-              {QStringLiteral("*.gsi"), QStringLiteral("*.raw")}},
-             {QStringLiteral("Alle bestanden (*.*)"), {QStringLiteral("*")}}},
-            QStringLiteral("GSI")};
-}
-
-void frmTessavo::cmdInputGSI_Click() {
-    QString directory;
-    try {
-        directory = QString::fromStdString(GetFilePath(txtInputGSI->text().toStdString()));
-    } catch (const std::exception&) {
-        return;  // no directory in the box: no dialog, silently
-    }
-    const auto name = dialogs_.getOpenFileName(
-        this, BrowseRequest(QStringLiteral("Inlezen GSI bestand"), directory));
-    if (name && !name->isEmpty()) {
-        txtInputGSI->setText(*name);
-    }
-    // After a cancel too: this is one of the moments the output copy catches up.
-    if (chkReplace->isChecked()) {
-        txtOutputGSI->setText(txtInputGSI->text());
+    if (controller_.Form_DragDrop(DroppedPath(event))) {
+        event->acceptProposedAction();
     }
 }
 
-void frmTessavo::cmdOutputGSI_Click() {
-    // An empty name asks again, starting from the box's current directory.
-    for (;;) {
-        QString directory;
-        try {
-            directory = QString::fromStdString(GetFilePath(txtOutputGSI->text().toStdString()));
-        } catch (const std::exception&) {
-            return;
-        }
-        const auto name = dialogs_.getSaveFileName(
-            this, BrowseRequest(QStringLiteral("Opslaan GSI bestand"), directory));
-        if (!name) {
-            return;
-        }
-        if (!name->isEmpty()) {
-            txtOutputGSI->setText(*name);
-            return;
-        }
-    }
+void frmTessavo::SetVersionText(const std::string& text) {
+    lblVersion->setText(QString::fromStdString(text));
 }
 
-void frmTessavo::cmdCancel_Click() { close(); }
+std::string frmTessavo::InputPath() const { return txtInputGSI->text().toStdString(); }
 
-void frmTessavo::cmdProcessGSI_Click() {
-    // The window handles its events during a run, so a click or Enter can arrive here
-    // again. A second run over the same output would rename the half-written output onto
-    // the backup that holds the original.
-    if (running_) {
-        return;
-    }
-    running_ = true;
-    setCursor(Qt::WaitCursor);
-    sinceEvents_.start();
-    CleaningRun(txtInputGSI->text().toStdString(), txtOutputGSI->text().toStdString(),
-                chkAutoBackup->isChecked(), *this);
-    unsetCursor();
-    running_ = false;
+void frmTessavo::SetInputPath(const std::string& path) {
+    txtInputGSI->setText(QString::fromStdString(path));
 }
 
-OutputFormat frmTessavo::CurrentOutputFormat() {
+std::string frmTessavo::OutputPath() const { return txtOutputGSI->text().toStdString(); }
+
+void frmTessavo::SetOutputPath(const std::string& path) {
+    txtOutputGSI->setText(QString::fromStdString(path));
+}
+
+bool frmTessavo::ReplaceChecked() const { return chkReplace->isChecked(); }
+
+void frmTessavo::SetReplaceChecked(bool checked) { chkReplace->setChecked(checked); }
+
+bool frmTessavo::AutoBackupChecked() const { return chkAutoBackup->isChecked(); }
+
+void frmTessavo::SetAutoBackupChecked(bool checked) { chkAutoBackup->setChecked(checked); }
+
+OutputFormat frmTessavo::SelectedFormat() const {
     if (optGSI16->isChecked()) {
         return OutputFormat::Gsi16;
     }
     return optGSI8->isChecked() ? OutputFormat::Gsi8 : OutputFormat::SameAsInput;
 }
 
-MessageAnswer frmTessavo::ShowMessage(const Message& message) {
-    Message shown = message;
-    if (!shown.title) {
-        shown.title = "Tessavo";
-    }
-    return dialogs_.showMessage(this, shown);
+void frmTessavo::SelectFormat(OutputFormat format) {
+    QRadioButton* option = format == OutputFormat::Gsi8    ? optGSI8
+                           : format == OutputFormat::Gsi16 ? optGSI16
+                                                           : optOutIsIn;
+    option->setChecked(true);
 }
 
-bool frmTessavo::ProcessEvents(const Progress&) {
-    // Handling the window's events costs far more than cleaning a line; doing it only every
-    // few milliseconds keeps a long run as fast as the engine while the window stays live.
-    if (sinceEvents_.elapsed() >= yieldInterval_.count()) {
-        QCoreApplication::processEvents();
-        sinceEvents_.restart();
+void frmTessavo::EnableOutput(bool enabled) {
+    lblOutputGSI->setEnabled(enabled);
+    txtOutputGSI->setEnabled(enabled);
+    QPalette palette = txtOutputGSI->palette();
+    palette.setColor(QPalette::Base, enabled ? QColor(Qt::white) : palette.color(QPalette::Button));
+    txtOutputGSI->setPalette(palette);
+    cmdOutputGSI->setEnabled(enabled);
+}
+
+void frmTessavo::SetBusy(bool busy) {
+    if (busy) {
+        setCursor(Qt::WaitCursor);
+    } else {
+        unsetCursor();
     }
-    return !closing_;
 }
 
 void frmTessavo::MakeProcessDefault() { cmdProcessGSI->setDefault(true); }
+
+void frmTessavo::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+
+void frmTessavo::Close() { close(); }
 
 }  // namespace tessavo

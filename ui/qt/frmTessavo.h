@@ -1,12 +1,11 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// frmTessavo: the program's one window on Qt, a thin view over TessavoController.
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
-#include <array>
 #include <chrono>
 
-#include "RunServices.h"
+#include "TessavoController.h"
+#include "TessavoView.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -19,22 +18,19 @@ namespace tessavo {
 
 class Dialogs;
 class SettingsStore;
-struct FileDialogRequest;
 
 // The one window of the program. It is a QDialog for the keyboard behaviour it brings:
 // Enter presses the default button unless another push button has the focus, and Esc
-// rejects. The controls hold every value while the window is open; the store is read when
-// the window is made and written when it closes.
-class frmTessavo final : public QDialog, private RunServices {
+// rejects. It places the controls and passes every event to the controller, which decides.
+class frmTessavo final : public QDialog, private TessavoView {
     Q_OBJECT
 
   public:
-    frmTessavo(Dialogs& dialogs, SettingsStore& store, QWidget* parent = nullptr);
+    // `eventInterval`: see TessavoController; tests pass 0.
+    frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
 
-    // How long the cleaning run goes without handling the window's events. Tests set 0 to
-    // let every line through the event loop.
-    void setYieldInterval(std::chrono::milliseconds interval) { yieldInterval_ = interval; }
-    bool isRunning() const { return running_; }
+    bool isRunning() const { return controller_.IsRunning(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,34 +39,28 @@ class frmTessavo final : public QDialog, private RunServices {
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-  private slots:
-    void chkReplace_Click();
-    void cmdInputGSI_Click();
-    void cmdOutputGSI_Click();
-    void cmdProcessGSI_Click();
-    void cmdCancel_Click();
-
   private:
-    struct Setting;
-    static const std::array<Setting, 5>& Settings();
-
     void CreateControls();
-    void Form_Load();
-    void Form_Unload();
-    FileDialogRequest BrowseRequest(const QString& title, const QString& directory) const;
 
-    // RunServices: what the cleaning run asks of the window.
-    OutputFormat CurrentOutputFormat() override;
-    MessageAnswer ShowMessage(const Message& message) override;
-    bool ProcessEvents(const Progress& progress) override;
+    // TessavoView: the controls as the controller sees them.
+    void SetVersionText(const std::string& text) override;
+    std::string InputPath() const override;
+    void SetInputPath(const std::string& path) override;
+    std::string OutputPath() const override;
+    void SetOutputPath(const std::string& path) override;
+    bool ReplaceChecked() const override;
+    void SetReplaceChecked(bool checked) override;
+    bool AutoBackupChecked() const override;
+    void SetAutoBackupChecked(bool checked) override;
+    OutputFormat SelectedFormat() const override;
+    void SelectFormat(OutputFormat format) override;
+    void EnableOutput(bool enabled) override;
+    void SetBusy(bool busy) override;
     void MakeProcessDefault() override;
+    void ProcessPendingEvents() override;
+    void Close() override;
 
-    Dialogs& dialogs_;
-    SettingsStore& store_;
-    bool running_ = false;
-    bool closing_ = false;
-    std::chrono::milliseconds yieldInterval_{15};
-    QElapsedTimer sinceEvents_;
+    TessavoController controller_;
 
     QLabel* Picture1 = nullptr;
     QLabel* Label1 = nullptr;
