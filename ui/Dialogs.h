@@ -34,12 +34,11 @@ class Dialogs {
   public:
     virtual ~Dialogs() = default;
 
-    // Shows the message box (its lines one under another) and answers the button that
-    // closed it.
+    // Shows the message box, its lines one under another; answers the button that closed it.
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
-    // The file chosen in the open dialog, or nothing after a cancel; the file need not exist.
+    // The file chosen in the open dialog, nothing after a cancel; it need not exist.
     virtual std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) = 0;
-    // The file chosen in the save dialog, or nothing after a cancel; no question when it exists.
+    // The file chosen in the save dialog, nothing after a cancel; no question when it exists.
     virtual std::optional<std::string> ShowSaveDialog(const FileDialogRequest& request) = 0;
 };
 

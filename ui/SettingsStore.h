@@ -11,8 +11,7 @@ class SettingsStore {
   public:
     virtual ~SettingsStore() = default;
 
-    // The text stored under `key`, or `defaultValue` when the key holds none; a stored
-    // empty text is a value of its own.
+    // The text stored under `key`, or `defaultValue` when none is (an empty text is one).
     virtual std::string Read(const std::string& key, const std::string& defaultValue) const = 0;
     // Stores the text under `key`, creating what does not exist yet.
     virtual void Write(const std::string& key, const std::string& value) = 0;

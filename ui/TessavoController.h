@@ -26,28 +26,24 @@ class TessavoController final : private RunServices {
     TessavoController(TessavoView& view, Dialogs& dialogs, SettingsStore& store,
                       std::chrono::milliseconds eventInterval = kEventInterval);
 
-    // Start-up: the version text and the stored settings into the controls. Called once,
-    // when the controls exist and before the window is shown.
+    // Start-up, once, before the window is shown: version text and stored settings in.
     void Form_Load();
-    // Shut-down: the controls into the store, and a run in progress stops at its next line.
-    // Called when the window closes, however; a second call does nothing.
+    // Shut-down, whenever the window closes: settings out; a run stops; repeats do nothing.
     void Form_Unload();
 
-    void chkReplace_Click();    // the user changed chkReplace
-    void txtInputGSI_Change();  // the user changed the text of txtInputGSI
-    void cmdInputGSI_Click();
-    void cmdOutputGSI_Click();
-    void cmdProcessGSI_Click();  // returns when the run has ended
-    void cmdCancel_Click();      // the Exit button, Esc and Alt+E
+    void chkReplace_Click();     // the user changed chkReplace (click, space bar)
+    void txtInputGSI_Change();   // the user changed the text of txtInputGSI
+    void cmdInputGSI_Click();    // browse for the input: the open dialog
+    void cmdOutputGSI_Click();   // browse for the output: the save dialog
+    void cmdProcessGSI_Click();  // the cleaning run; returns when it has ended
+    void cmdCancel_Click();      // the Exit button, Esc and Alt+E: closes the window
 
-    // Whether a drop of `path` (a UTF-8 path, native separators) would be taken: only a
-    // regular file, or a link to one, is.
+    // Whether a file dragged over the window may be dropped: a regular file, or a link to one.
     bool Form_DragOver(const std::string& path) const;
-    // Takes the dropped file as the input path; answers false when it is refused.
+    // A dropped file becomes the input path; answers false, changing nothing, when refused.
     bool Form_DragDrop(const std::string& path);
 
-    // True while cmdProcessGSI_Click is in a run. A view that destroys its controls when it
-    // closes waits until the run has returned.
+    // True during a run; a view that destroys its controls on close waits for the run's end.
     bool IsRunning() const { return running_; }
 
   private:

@@ -8,10 +8,9 @@
 namespace tessavo {
 
 // One window of a toolkit (Qt, Win32), seen by the controller. Texts are UTF-8. The
-// setters change the control only: they call nothing back in the controller, which itself
-// does what follows from its own changes. A view that hears of such a change anyway (a
-// toolkit that reports the program's own edits) may pass it on; every handler can run
-// twice without harm.
+// setters change the control only and need not report back: the controller itself does
+// what follows from its own changes. A toolkit that reports them anyway (EN_CHANGE after
+// SetWindowText) may pass them on; chkReplace_Click and txtInputGSI_Change can run twice.
 class TessavoView {
   public:
     virtual ~TessavoView() = default;

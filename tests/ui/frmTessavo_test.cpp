@@ -450,7 +450,7 @@ void frmTessavoTest::completeRunInPlace() {
     QVERIFY(process->isDefault());
     QCOMPARE(cursorAtMessage, Qt::ArrowCursor);
     QCOMPARE(window_->cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(!window_->isRunning());
+    QVERIFY(!window_->IsRunning());
 
     QTest::keyClick(control<QLineEdit>("txtInputGSI"), Qt::Key_Escape);
     QCOMPARE(stored().value("OutputGSI"), file);
@@ -484,7 +484,7 @@ void frmTessavoTest::closedDuringRun() {
     control<QPushButton>("cmdProcessGSI")->click();
 
     // The run stopped without a message, the settings are stored, the window is gone.
-    QVERIFY(!window_->isRunning());
+    QVERIFY(!window_->IsRunning());
     QVERIFY(!window_->isVisible());
     QCOMPARE(cursorDuringRun, Qt::WaitCursor);
     QCOMPARE(window_->cursor().shape(), Qt::ArrowCursor);

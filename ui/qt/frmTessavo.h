@@ -30,7 +30,7 @@ class frmTessavo final : public QDialog, private TessavoView {
     frmTessavo(Dialogs& dialogs, SettingsStore& store,
                std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
 
-    bool isRunning() const { return controller_.IsRunning(); }
+    bool IsRunning() const { return controller_.IsRunning(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
