@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. With --sanitize: the engine alone, built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and its tests; with --sanitize-threads:
-# the same with ThreadSanitizer.
+# Builds everything and runs every test. With --sanitize: the engine and the controller
+# without Qt, built with AddressSanitizer and UndefinedBehaviorSanitizer, and their tests;
+# with --sanitize-threads: the same with ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/deps.sh"

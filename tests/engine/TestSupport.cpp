@@ -32,6 +32,26 @@ std::string FromFsPath(const std::filesystem::path& path) {
     return std::string(utf8.begin(), utf8.end());
 }
 
+Snapshot TakeSnapshot(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    Snapshot snapshot;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::u8string relative = fs::relative(entry.path(), folder).generic_u8string();
+        const std::string name(relative.begin(), relative.end());
+        const fs::file_status status = entry.symlink_status();
+        if (fs::is_symlink(status)) {
+            snapshot[name] = "<link to " + fs::read_symlink(entry.path()).generic_string() + ">";
+        } else if (fs::is_directory(status)) {
+            snapshot[name] = "<folder>";
+        } else if (fs::is_regular_file(status)) {
+            snapshot[name] = ReadFile(FromFsPath(entry.path()));
+        } else {
+            snapshot[name] = "<other>";
+        }
+    }
+    return snapshot;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
