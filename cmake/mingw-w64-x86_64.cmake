@@ -30,6 +30,6 @@ if(TESSAVO_WINE64)
       ${CMAKE_COMMAND} -E env
       WINEPREFIX=${CMAKE_BINARY_DIR}/wine
       WINEDEBUG=-all
-      "WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d"
+      WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=
       ${TESSAVO_WINE64})
 endif()

@@ -8,7 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tessavo_deps_helper_only=1
 source "$root/scripts/deps.sh"
-tessavo_install_missing cmake make g++-mingw-w64-x86-64-posix googletest wine64 wixl xvfb xauth
+tessavo_install_missing cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine \
+    fonts-liberation wixl xvfb xauth xdotool
 
 build="$root/build-windows"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -19,21 +20,6 @@ if [ "${1:-}" = "--no-tests" ]; then
     exit 0
 fi
 
-# The same wine set-up as the tests get from the toolchain file: a prefix in the build
-# folder, and a wine that asks nothing.
-export WINEPREFIX="$build/wine" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export TESSAVO_WINE=/usr/lib/wine
-
-# On a virtual display, since the window tests open real windows. One wine server serves
-# all the short test programs (each would otherwise start and stop one of its own), and the
-# first start, which makes the prefix, comes before the tests so that no test waits for it.
-# Every step has a time limit: wine that hangs must not hold CI.
-xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash -c '
-    set -euo pipefail
-    mkdir -p "$WINEPREFIX"
-    "$TESSAVO_WINE/wineserver" -p
-    trap "\"\$TESSAVO_WINE/wineserver\" -k || true" EXIT
-    timeout 300 "$TESSAVO_WINE/wine64" wineboot --init
-    ctest --test-dir "$1" --output-on-failure --parallel "$(nproc)" --timeout 300
-' _ "$build"
+source "$root/scripts/wine.sh"
+tessavo_wine_session "$build" \
+    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
