@@ -310,9 +310,6 @@ INT_PTR frmTessavo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             CreateControls();
             Guarded([this] { controller_.Form_Load(); });
             if (!window_) return FALSE;
-            // Underlined mnemonics from the start, not only after Alt is pressed: "Exit" shows
-            // its E underlined.
-            SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
             SetFocus(Handle(Control::txtInputGSI));
             SendMessageW(Handle(Control::txtInputGSI), EM_SETSEL, 0, -1);
             return FALSE;  // the focus is set
@@ -528,6 +525,9 @@ void frmTessavo::RethrowFailure() {
 
 void frmTessavo::Show(int showCommand) {
     ShowWindow(window_, showCommand);
+    // Mnemonics underlined from the start, not only once Alt is pressed: "Exit" shows its E
+    // underlined. Showing the window sets the state the system's way first.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
     UpdateWindow(window_);
 }
 
