@@ -30,6 +30,9 @@ tessavo_wine_session() {
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             timeout 300 "$wine/wine64" wineboot --init
             timeout 120 "$wine/wineserver" --wait
+            # Debian 12 wine64 does not find the fonts of its fonts-wine package (Tahoma, and
+            # Marlett, which draws the buttons of the title bar); in the prefix it does.
+            cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         fi
         "$wine/wineserver" --persistent
         trap "\"$wine/wineserver\" --kill || true" EXIT
