@@ -10,40 +10,8 @@
 namespace tessavo {
 namespace {
 
-using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
-struct KindCase {
-    const char* name;
-    friend void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
-    std::string path;  // "<dir>" stands for a folder holding the file "meet.gsi"
-    fs::Kind kind;
-    bool error;
-};
-
-class InspectTest : public testing::TestWithParam<KindCase> {};
-
-TEST_P(InspectTest, TellsWhatStandsThere) {
-    TempDir dir;
-    WriteFile(dir / "meet.gsi", "12345");
-    std::string path = GetParam().path;
-    if (path.starts_with("<dir>")) path = dir / path.substr(6);
-    std::error_code ec;
-    const fs::FileInfo info = fs::Inspect(path, ec);
-    EXPECT_EQ(info.kind, GetParam().kind);
-    EXPECT_EQ(static_cast<bool>(ec), GetParam().error) << ec.message();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, InspectTest,
-    testing::Values(KindCase{"File", "<dir>/meet.gsi", fs::Kind::Regular, false},
-                    KindCase{"Folder", "<dir>/", fs::Kind::Directory, false},
-                    KindCase{"Missing", "<dir>/weg.gsi", fs::Kind::Missing, false},
-                    KindCase{"FileAsFolder", "<dir>/meet.gsi/sub", fs::Kind::Missing, false},
-                    KindCase{"Device", "NUL", fs::Kind::Device, false},
-                    KindCase{"NulInName", std::string("a\0b", 3), fs::Kind::Missing, true}),
-    test::RowName());
 
 TEST(FileLayerWin32, LocksKeepRunsApartButNotReaders) {
     TempDir dir;

@@ -2,12 +2,15 @@
 // changes reach its controls. What the actions decide is tested with the controller.
 #include "frmTessavo.h"
 
+#include <dlgs.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "FakeDialogs.h"
 #include "MemorySettingsStore.h"
@@ -243,15 +246,16 @@ TEST_P(CloseTest, StoresTheSettingsAndCloses) {
 INSTANTIATE_TEST_SUITE_P(
     WaysOut, CloseTest,
     testing::Values(
-        CloseCase{"Escape", [](WindowTest& t, HWND) { t.Press(VK_ESCAPE); }},
+        CloseCase{"Escape", [](WindowTest& fixture, HWND) { fixture.Press(VK_ESCAPE); }},
         CloseCase{"AltE",
                   [](WindowTest&, HWND) { PostMessageW(GetFocus(), WM_SYSCHAR, 'e', 1 << 29); }},
-        CloseCase{"ExitButton", [](WindowTest& t, HWND) { t.Click(Control::cmdCancel); }},
+        CloseCase{"ExitButton",
+                  [](WindowTest& fixture, HWND) { fixture.Click(Control::cmdCancel); }},
         CloseCase{"EnterOnFocusedExit",
-                  [](WindowTest& t, HWND window) {
+                  [](WindowTest& fixture, HWND window) {
                       SendMessageW(window, WM_NEXTDLGCTL,
                                    reinterpret_cast<WPARAM>(GetDlgItem(window, IDCANCEL)), TRUE);
-                      t.Press(VK_RETURN);
+                      fixture.Press(VK_RETURN);
                   }},
         CloseCase{
             "CloseBox",
@@ -275,17 +279,6 @@ TEST_F(WindowTest, TabOrderFollowsTheTabIndex) {
     SetFocus(At(Control::cmdInputGSI));
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), At(Control::cmdProcessGSI));
-}
-
-TEST_F(WindowTest, EnterInEitherTextBoxStartsARun) {
-    store.values = {{"InputGSI", "C:\\weg\\niets.gsi"}, {"ReplaceGSI", "0"}};
-    Open();
-    for (Control box : {Control::txtInputGSI, Control::txtOutputGSI}) {
-        SetFocus(At(box));
-        Press(VK_RETURN);
-    }
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[1].lines[0], "Invoerbestand niet gevonden !");
 }
 
 TEST_F(WindowTest, ReplaceToggleAndTypedInputReachTheOutput) {
@@ -431,41 +424,99 @@ TEST_P(DpiTest, LayoutScalesAndNothingIsCutOff) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DpiTest, testing::Values(96u, 120u, 144u, 192u));
 
-// The one test of the real message box: a run that finds no input, answered by a timer
-// that finds the box among the thread's windows and presses OK.
+// Answers the next dialog that the window owns (a message box, a file dialog) from a timer,
+// while the dialog's own message loop runs, as the user would.
+class DialogAnswer {
+  public:
+    explicit DialogAnswer(std::function<void(HWND dialog)> answer) {
+        answer_ = std::move(answer);
+        timer_ = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND dialog, LPARAM) {
+                    // Owned: the window itself is a dialog too.
+                    wchar_t name[16] = {};
+                    GetClassNameW(dialog, name, 16);
+                    if (lstrcmpW(name, L"#32770") != 0 || !GetWindow(dialog, GW_OWNER) ||
+                        !IsWindowVisible(dialog) || !answer_)
+                        return TRUE;
+                    std::exchange(answer_, nullptr)(dialog);
+                    return FALSE;
+                },
+                0);
+        });
+    }
+    ~DialogAnswer() {
+        KillTimer(nullptr, timer_);
+        answer_ = nullptr;
+    }
+
+  private:
+    static inline std::function<void(HWND)> answer_;
+    UINT_PTR timer_;
+};
+
+std::wstring Caption(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// The two tests of the system's own dialogs, each through its adaptor.
+
 TEST_F(WindowTest, RealMessageBoxShowsTheRefusal) {
     Win32Dialogs real;
     store.values = {{"InputGSI", "C:\\weg\\niets.gsi"}};
     window.emplace(real, store, 0ms);
     real.SetOwner(window->Window());
     window->Show();
-
-    static std::wstring title, text;
-    title.clear();
-    text.clear();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND box, LPARAM) {
-                // A dialog owned by the window: the window itself is a dialog too.
-                wchar_t name[64] = {};
-                GetClassNameW(box, name, 64);
-                if (lstrcmpW(name, L"#32770") != 0 || !GetWindow(box, GW_OWNER)) return TRUE;
-                wchar_t caption[64] = {}, message[256] = {};
-                GetWindowTextW(box, caption, 64);
-                GetDlgItemTextW(box, 0xFFFF, message, 256);  // the text of a message box
-                title = caption;
-                text = message;
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-                return FALSE;
-            },
-            0);
+    std::wstring title, text;
+    DialogAnswer answer([&](HWND box) {
+        title = Caption(box);
+        text = Caption(GetDlgItem(box, 0xFFFF));  // the text of a message box
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
+
     Press(VK_RETURN);
-    KillTimer(nullptr, timer);
 
     EXPECT_EQ(title, L"Let op");
     EXPECT_EQ(text, L"Invoerbestand niet gevonden !\nBewerking is niet mogelijk.");
+    window->Close();
+}
+
+TEST_F(WindowTest, RealSaveDialogOffersBothTypesAndAddsTheExtension) {
+    test::TempDir dir;
+    Win32Dialogs real;
+    store.values = {{"OutputGSI", dir / "oud.gsi"}, {"ReplaceGSI", "0"}};
+    window.emplace(real, store, 0ms);
+    real.SetOwner(window->Window());
+    window->Show();
+    std::wstring title;
+    std::vector<std::wstring> types;
+    DialogAnswer answer([&](HWND dialog) {
+        title = Caption(dialog);
+        HWND typeList = GetDlgItem(dialog, cmb1);
+        for (LRESULT i = 0; i < SendMessageW(typeList, CB_GETCOUNT, 0, 0); ++i) {
+            wchar_t type[128] = {};
+            SendMessageW(typeList, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(type));
+            types.push_back(type);
+        }
+        // A name without an extension, in the folder the dialog opened in.
+        SetDlgItemTextW(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, L"meting");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+
+    Click(Control::cmdOutputGSI);
+
+    EXPECT_EQ(title, L"Opslaan GSI bestand");
+    EXPECT_EQ(types,
+              (std::vector<std::wstring>{L"GSI bestanden (*.gsi;*.raw)", L"Alle bestanden (*.*)"}));
+    // The dialog may take the letters of the extension from the type selected ("*.gsi").
+    std::wstring chosen = Widen(Text(Control::txtOutputGSI)), expected = Widen(dir / "meting.GSI");
+    for (std::wstring* path : {&chosen, &expected})
+        CharUpperBuffW(path->data(), static_cast<DWORD>(path->size()));
+    EXPECT_EQ(chosen, expected);
     window->Close();
 }
 
