@@ -15,6 +15,7 @@
 #include "FakeDialogs.h"
 #include "MemorySettingsStore.h"
 #include "RegistrySettingsStore.h"
+#include "Resources.h"
 #include "TestSupport.h"
 #include "Utf16.h"
 #include "Win32Dialogs.h"
@@ -423,6 +424,44 @@ TEST_P(DpiTest, LayoutScalesAndNothingIsCutOff) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DpiTest, testing::Values(96u, 120u, 144u, 192u));
+
+// The resources that the program, and this test program, carry: the version information,
+// the manifest (common controls 6, dpi awareness) and the icon.
+TEST(Resources, VersionManifestAndIcon) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD unused = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(self, &unused));
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));  // 1.0
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(4, 0));  // 0.4
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion"}) {
+        wchar_t* text = nullptr;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\041304B0\\") + name;
+        ASSERT_TRUE(
+            VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &size));
+        EXPECT_EQ(std::wstring(text), L"1.00.0004");
+    }
+
+    // Wine's common controls give version 5 whichever is loaded: the manifest is read
+    // instead, and its dpi awareness is seen to work.
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                               SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+    EXPECT_TRUE(IsProcessDPIAware());
+    EXPECT_NE(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TESSAVO), IMAGE_ICON, 32, 32, 0),
+        nullptr);
+}
 
 // Answers the next dialog that the window owns (a message box, a file dialog) from a timer,
 // while the dialog's own message loop runs, as the user would.
