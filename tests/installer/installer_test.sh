@@ -2,16 +2,18 @@
 # The Windows installer under wine: installs it for the whole machine without a question,
 # checks the program, the Start-menu entry and the uninstall entry, starts the installed
 # program and closes its window, then removes everything again.
-# Usage: installer_test.sh <msi> <wine64> <find_window.exe>; WINEPREFIX and DISPLAY come
-# from the caller.
+# Usage: installer_test.sh <msi> <wine64> <find_window.exe> <with command line: yes|no>;
+# WINEPREFIX and DISPLAY come from the caller.
 set -euo pipefail
 msi=$1
 wine=$2
 find_window=$3
+with_cli=$4
 wine_path() { "$wine" winepath -u "$1" 2>/dev/null; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 program='C:\Program Files\Tessavo\Tessavo.exe'
+cli='C:\Program Files\Tessavo\tessavo-cli.exe'
 # Windows puts the entry of a per-machine product in the Start menu of all users; wine 8
 # puts it in the installing user's.
 windows_variable() { "$wine" cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
@@ -40,6 +42,9 @@ for product in $(installed); do timeout 120 "$wine" msiexec /x "$product" /qn ||
 timeout 120 "$wine" msiexec /i "$("$wine" winepath -w "$msi" 2>/dev/null)" /qn ||
     fail "msiexec /i"
 [ -f "$(wine_path "$program")" ] || fail "no $program"
+if [ "$with_cli" = yes ]; then
+    [ -f "$(wine_path "$cli")" ] || fail "no $cli"
+fi
 has_entry || fail "no Start-menu entry"
 [ -n "$(installed)" ] || fail "no uninstall entry"
 
@@ -59,6 +64,7 @@ wait "$pid" || fail "the program ended with status $?"
 timeout 120 "$wine" msiexec /x "$("$wine" winepath -w "$msi" 2>/dev/null)" /qn ||
     fail "msiexec /x"
 [ ! -e "$(wine_path "$program")" ] || fail "$program is still there"
+[ ! -e "$(wine_path "$cli")" ] || fail "$cli is still there"
 ! has_entry || fail "the Start-menu entry is still there"
 [ -z "$(installed)" ] || fail "the uninstall entry is still there"
 "$wine" reg delete "$settings" /f >/dev/null 2>&1 || true
