@@ -22,7 +22,7 @@ constexpr int kFrameTop = 840;
 constexpr SIZE kClientTwips{8295, 4080};
 constexpr COLORREF kDarkBlue = RGB(0, 0, 192);
 
-struct ControlSpec {
+struct ControlDesign {
     Control control;
     const wchar_t* windowClass;
     DWORD style;
@@ -41,7 +41,7 @@ constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
 constexpr DWORD kOption = BS_AUTORADIOBUTTON;
 
 // In the order of the Control enumeration.
-const ControlSpec kControls[] = {
+const ControlDesign kControls[] = {
     {Control::Picture1,
      WC_STATICW,
      SS_ICON | SS_CENTERIMAGE,
@@ -361,28 +361,28 @@ void frmTessavo::CreateControls() {
         setDialogDpiBehavior(window_, kDisableAll, kDisableAll);
     }
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlDesign& design : kControls) {
         const bool textBox =
-            spec.control == Control::txtInputGSI || spec.control == Control::txtOutputGSI;
-        controls_[static_cast<int>(spec.control)] = CreateWindowExW(
-            textBox ? WS_EX_CLIENTEDGE : 0, spec.windowClass, spec.caption ? spec.caption : L"",
-            WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(spec.control))), instance,
-            nullptr);
+            design.control == Control::txtInputGSI || design.control == Control::txtOutputGSI;
+        controls_[static_cast<int>(design.control)] = CreateWindowExW(
+            textBox ? WS_EX_CLIENTEDGE : 0, design.windowClass,
+            design.caption ? design.caption : L"", WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))),
+            instance, nullptr);
     }
     SelectFormat(OutputFormat::SameAsInput);
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
                                 nullptr, instance, nullptr);
-    for (const ControlSpec& spec : kControls) {
-        if (!spec.toolTip) continue;
+    for (const ControlDesign& design : kControls) {
+        if (!design.toolTip) continue;
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window_;
-        tool.uId = reinterpret_cast<UINT_PTR>(Handle(spec.control));
-        tool.lpszText = const_cast<wchar_t*>(spec.toolTip);
+        tool.uId = reinterpret_cast<UINT_PTR>(Handle(design.control));
+        tool.lpszText = const_cast<wchar_t*>(design.toolTip);
         SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 
@@ -401,16 +401,16 @@ void frmTessavo::ApplyDpi(UINT dpi) {
     const std::array<HFONT, 3> old = fonts_;
     fonts_ = {MakeFont(L"Microsoft Sans Serif", 80, false, dpi), MakeFont(L"Arial", 180, true, dpi),
               MakeFont(L"Microsoft Sans Serif", 98, true, dpi)};
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlDesign& design : kControls) {
         FontKind kind = FontKind::Window;
-        if (spec.control == Control::Label1) kind = FontKind::Heading;
-        if (spec.control == Control::cmdInputGSI || spec.control == Control::cmdOutputGSI)
+        if (design.control == Control::Label1) kind = FontKind::Heading;
+        if (design.control == Control::cmdInputGSI || design.control == Control::cmdOutputGSI)
             kind = FontKind::Browse;
-        HWND control = Handle(spec.control);
-        const int left = spec.twips.left + (spec.inFrame ? kFrameLeft : 0);
-        const int top = spec.twips.top + (spec.inFrame ? kFrameTop : 0);
+        HWND control = Handle(design.control);
+        const int left = design.twips.left + (design.inFrame ? kFrameLeft : 0);
+        const int top = design.twips.top + (design.inFrame ? kFrameTop : 0);
         SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi),
-                     Scale(spec.twips.right, dpi), Scale(spec.twips.bottom, dpi),
+                     Scale(design.twips.right, dpi), Scale(design.twips.bottom, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(kind)]),
                      TRUE);
