@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running need, when missing.
-# Sourced by run.sh and test.sh.
+# Sourced by run.sh and test.sh; build-windows.sh sets tessavo_deps_helper_only=1 first,
+# to use the helper for its own list.
 set -euo pipefail
 
 tessavo_packages=(
@@ -27,4 +28,4 @@ tessavo_install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-tessavo_install_missing "${tessavo_packages[@]}"
+[ -n "${tessavo_deps_helper_only:-}" ] || tessavo_install_missing "${tessavo_packages[@]}"

@@ -123,9 +123,14 @@ Stored With(Stored values) {
     values.insert(kPaths.begin(), kPaths.end());
     return values;
 }
+// The default path: C:\TEST.GSI on Windows, TEST.GSI in the user's home elsewhere.
 std::string HomeTestFile() {
+#ifdef _WIN32
+    return "C:\\TEST.GSI";
+#else
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + "/TEST.GSI";
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(

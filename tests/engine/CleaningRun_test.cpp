@@ -5,6 +5,7 @@
 
 #include "FileSystem.h"
 #include "TestSupport.h"
+#include "modFileHandling.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -237,7 +238,8 @@ struct FaultCase {
 
 std::string Substitute(const std::string& text, const std::string& input,
                        const std::string& output) {
-    const std::string folder = std::filesystem::path(input).parent_path().string();
+    // The folder with its separator at the end ("\\" on Windows).
+    const std::string folder = test::FromFsPath(ToFsPath(input).parent_path() / "");
     for (const auto& [token, path] :
          {std::pair{"<in>", &input}, std::pair{"<out>", &output}, std::pair{"<dir>", &folder}}) {
         if (text.starts_with(token)) return *path + text.substr(std::string_view(token).size());
@@ -353,7 +355,7 @@ const FaultCase kFaults[] = {
                   output += std::string(1, '\0') + ".gsi";
               },
               Refusal,
-              {"Ongeldig teken (NUL) in de naam:", "<dir>/out.gsi\xE2\x90\x80.gsi", kNotPossible}},
+              {"Ongeldig teken (NUL) in de naam:", "<dir>out.gsi\xE2\x90\x80.gsi", kNotPossible}},
     FaultCase{
         "FullDiskInPlace",
         [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {

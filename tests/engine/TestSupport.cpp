@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include "modFileHandling.h"
+
 namespace tessavo::test {
 
 TempDir::TempDir() {
@@ -21,18 +23,28 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return FromFsPath(path_ / ToFsPath(name));
+}
+
+std::string FromFsPath(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
 Snapshot TakeSnapshot(const std::filesystem::path& folder) {
     namespace fs = std::filesystem;
     Snapshot snapshot;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string name = fs::relative(entry.path(), folder).generic_string();
+        const std::u8string relative = fs::relative(entry.path(), folder).generic_u8string();
+        const std::string name(relative.begin(), relative.end());
         const fs::file_status status = entry.symlink_status();
         if (fs::is_symlink(status)) {
             snapshot[name] = "<link to " + fs::read_symlink(entry.path()).generic_string() + ">";
         } else if (fs::is_directory(status)) {
             snapshot[name] = "<folder>";
         } else if (fs::is_regular_file(status)) {
-            snapshot[name] = ReadFile(entry.path().string());
+            snapshot[name] = ReadFile(FromFsPath(entry.path()));
         } else {
             snapshot[name] = "<other>";
         }
@@ -41,13 +53,13 @@ Snapshot TakeSnapshot(const std::filesystem::path& folder) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(ToFsPath(path), std::ios::binary);
     EXPECT_TRUE(in.good()) << "missing " << path;
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -56,7 +68,7 @@ std::string ReadFile(const std::string& path) {
 
 bool Exists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::symlink_status(path, ec).type() !=
+    return std::filesystem::symlink_status(ToFsPath(path), ec).type() !=
            std::filesystem::file_type::not_found;
 }
 

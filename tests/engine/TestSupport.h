@@ -69,7 +69,8 @@ class TempDir {
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // The UTF-8 path of `name` inside the folder.
+    std::string operator/(const std::string& name) const;
     const std::filesystem::path& path() const { return path_; }
 
   private:
@@ -84,11 +85,24 @@ struct RowName {
     }
 };
 
+// Whether the tests run on Windows, where some tests do not apply: making a symbolic link
+// needs a privilege, there is no /dev/full, and names that differ only in letter case name
+// one file.
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+
+// The UTF-8 text of a file-system path, the form the engine takes paths in.
+std::string FromFsPath(const std::filesystem::path& path);
+
 // Everything in a folder, for byte-for-byte comparisons: each name with its content (a
 // link's target, "<folder>" and so on for what is no regular file).
 using Snapshot = std::map<std::string, std::string>;
 Snapshot TakeSnapshot(const std::filesystem::path& folder);
 
+// These take UTF-8 paths and convert them as the engine does.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // fails the test when it is missing
 bool Exists(const std::string& path);           // anything at all stands at the path

@@ -1,0 +1,656 @@
+// frmTessavo: the window's controls in twips, its messages passed on to the controller.
+#include "frmTessavo.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "Resources.h"
+#include "Utf16.h"
+
+namespace tessavo::win32 {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+// The frame's controls are placed from its top-left corner.
+constexpr int kFrameLeft = 240;
+constexpr int kFrameTop = 840;
+constexpr SIZE kClientTwips{8295, 4080};
+constexpr COLORREF kDarkBlue = RGB(0, 0, 192);
+
+struct ControlDesign {
+    Control control;
+    const wchar_t* windowClass;
+    DWORD style;
+    bool inFrame;
+    RECT twips;  // left, top, width, height
+    const wchar_t* caption;
+    const wchar_t* toolTip;
+};
+
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kTextBox = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
+constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
+constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
+// The options are one group, the first marked WS_GROUP: the arrow keys move within it, and
+// the selected one is its only tab stop (checking an option moves WS_TABSTOP to it).
+constexpr DWORD kOption = BS_AUTORADIOBUTTON;
+
+// In the order of the Control enumeration.
+const ControlDesign kControls[] = {
+    {Control::Picture1,
+     WC_STATICW,
+     SS_ICON | SS_CENTERIMAGE,
+     false,
+     {240, 120, 480, 480},
+     nullptr,
+     nullptr},
+    {Control::Label1,
+     WC_STATICW,
+     kLabel,
+     false,
+     {840, 120, 7215, 495},
+     L"Opschonen van Leica GSI bestanden",
+     nullptr},
+    // SS_NOTIFY: a plain label lets the mouse through, and so its tool tip would never show.
+    {Control::lblVersion,
+     WC_STATICW,
+     kLabel | SS_NOTIFY,
+     false,
+     {5520, 600, 2415, 255},
+     L"Versie:",
+     L"Versie van Tessavo"},
+    {Control::Frame2,
+     WC_BUTTONW,
+     BS_GROUPBOX,
+     false,
+     {240, 840, 7815, 2415},
+     L"GSI Meetbestand",
+     nullptr},
+    {Control::Label3,
+     WC_STATICW,
+     kLabel,
+     true,
+     {240, 360, 2415, 255},
+     L"Naam GSI Invoerbestand:",
+     nullptr},
+    {Control::lblOutputGSI,
+     WC_STATICW,
+     kLabel,
+     true,
+     {240, 1680, 2415, 255},
+     L"Naam GSI Uitvoerbestand:",
+     nullptr},
+    {Control::txtInputGSI,
+     WC_EDITW,
+     kTextBox,
+     true,
+     {240, 600, 6975, 285},
+     L"",
+     L"Hier de naam invullen van het bestand, dat moet worden opgeschoond."},
+    {Control::cmdInputGSI,
+     WC_BUTTONW,
+     kButton,
+     true,
+     {7200, 600, 375, 280},
+     L"...",
+     L"Bladeren naar invoer GSI bestand"},
+    {Control::txtOutputGSI,
+     WC_EDITW,
+     kTextBox,
+     true,
+     {240, 1920, 6975, 285},
+     L"",
+     L"Hier de nieuwe naam invullen voor het opgeschoonde GSI bestand."},
+    {Control::cmdOutputGSI,
+     WC_BUTTONW,
+     kButton,
+     true,
+     {7200, 1920, 375, 280},
+     L"...",
+     L"Bladeren naar uitvoer GSI bestand"},
+    {Control::cmdProcessGSI,
+     WC_BUTTONW,
+     (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON,
+     false,
+     {240, 3480, 2415, 375},
+     L"Opschonen GSI bestand",
+     L"Start de bewerking."},
+    {Control::cmdCancel,
+     WC_BUTTONW,
+     kButton,
+     false,
+     {7080, 3480, 975, 375},
+     L"&Exit",
+     L"Stop het programma."},
+    {Control::chkReplace,
+     WC_BUTTONW,
+     kCheckBox,
+     true,
+     {240, 1080, 3735, 240},
+     L"Uitvoerbestand vervangt de Invoer",
+     L"Het opgeschoonde bestand vervangt het originele bestand. Het origineel kan bewaard "
+     L"blijven als 'backup' bestand."},
+    {Control::optGSI8,
+     WC_BUTTONW,
+     kOption | WS_GROUP,
+     true,
+     {4080, 960, 1935, 255},
+     L"Uitvoer is GSI-8",
+     L"Het uitvoerbestand is in GSI-8 formaat, GSI-16 bestanden worden geconverteerd."},
+    {Control::optGSI16,
+     WC_BUTTONW,
+     kOption,
+     true,
+     {4080, 1200, 1935, 255},
+     L"Uitvoer is GSI-16",
+     L"Het uitvoerbestand is in GSI-16 formaat, GSI-8 bestanden worden geconverteerd."},
+    {Control::optOutIsIn,
+     WC_BUTTONW,
+     kOption,
+     true,
+     {4080, 1440, 3495, 255},
+     L"Uitvoer is Zelfde Formaat als Invoer",
+     L"Het invoer GSI bestand wordt niet geconverteerd."},
+    {Control::chkAutoBackup,
+     WC_BUTTONW,
+     kCheckBox,
+     true,
+     {240, 1320, 3735, 255},
+     L"Automatisch Backup maken",
+     L"Er wordt altijd automatisch een backup van het invoer GSI bestand gemaakt."},
+};
+static_assert(std::size(kControls) == kControlCount);
+
+int DialogId(Control control) {
+    switch (control) {
+        case Control::cmdProcessGSI:
+            return IDOK;  // the default button: Enter
+        case Control::cmdCancel:
+            return IDCANCEL;  // Esc
+        default:
+            return 1000 + static_cast<int>(control);
+    }
+}
+
+Control FromDialogId(int id) {
+    if (id == IDOK) return Control::cmdProcessGSI;
+    if (id == IDCANCEL) return Control::cmdCancel;
+    return static_cast<Control>(id - 1000);
+}
+
+int Scale(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
+
+// The per-monitor dpi calls of Windows 10; older systems have one dpi for the whole screen.
+template <class Function>
+Function User32(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT WindowDpi(HWND window) {
+    static const auto getDpiForWindow = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The window's outer size for the client area of the layout at `dpi`.
+SIZE WindowSize(HWND window, UINT dpi) {
+    static const auto adjustForDpi =
+        User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT rect{0, 0, Scale(kClientTwips.cx, dpi), Scale(kClientTwips.cy, dpi)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
+        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    }
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Gives the window the client area of the layout at `dpi`. The frame may not have the
+// size Windows' calculation gives (a title bar of another dpi, a window manager's own frame
+// under wine), so the difference is measured and made up.
+void FitClientArea(HWND window, UINT dpi, const POINT* position) {
+    const SIZE size = WindowSize(window, dpi);
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (position ? 0 : SWP_NOMOVE);
+    SetWindowPos(window, nullptr, position ? position->x : 0, position ? position->y : 0, size.cx,
+                 size.cy, flags);
+    RECT client;
+    GetClientRect(window, &client);
+    const int missingWidth = Scale(kClientTwips.cx, dpi) - client.right;
+    const int missingHeight = Scale(kClientTwips.cy, dpi) - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0) {
+        SetWindowPos(window, nullptr, 0, 0, size.cx + missingWidth, size.cy + missingHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// Where the window system would put a new window of this size: the default placement of
+// an overlapped window, which a dialog does not get by itself.
+POINT DefaultPosition(SIZE size) {
+    HWND probe = CreateWindowExW(0, WC_STATICW, L"", WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 size.cx, size.cy, nullptr, nullptr, nullptr, nullptr);
+    if (!probe) return {0, 0};
+    RECT rect{};
+    GetWindowRect(probe, &rect);
+    DestroyWindow(probe);
+    return {rect.left, rect.top};
+}
+
+// Microsoft Sans Serif is the TrueType twin of the bitmap font MS Sans Serif, which does
+// not scale with the dpi.
+HFONT MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+// The dialog template: no controls (they are made in twips), no font, hidden.
+struct alignas(4) EmptyDialog {
+    DLGTEMPLATE header;
+    WORD menu = 0;
+    WORD windowClass = 0;
+    WORD title = 0;
+};
+
+}  // namespace
+
+frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       std::chrono::milliseconds eventInterval)
+    : controller_(*this, dialogs, store, eventInterval) {
+    // The tool tips are common controls.
+    const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&classes);
+    EmptyDialog dialog{};
+    // Fixed single border, a close box and no minimize or maximize box.
+    dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialog.header, nullptr, DialogProc,
+                               reinterpret_cast<LPARAM>(this));
+    if (!window_) {
+        RethrowFailure();
+        throw std::runtime_error("cannot create the window");
+    }
+}
+
+frmTessavo::~frmTessavo() {
+    if (window_) DestroyWindow(window_);
+    for (HFONT font : fonts_) {
+        if (font) DeleteObject(font);
+    }
+    for (HICON icon : {bigIcon_, smallIcon_, pictureIcon_}) {
+        if (icon) DestroyIcon(icon);
+    }
+}
+
+INT_PTR CALLBACK frmTessavo::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        reinterpret_cast<frmTessavo*>(lParam)->window_ = window;
+    }
+    auto* self = reinterpret_cast<frmTessavo*>(GetWindowLongPtrW(window, DWLP_USER));
+    return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR frmTessavo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            CreateControls();
+            Guarded([this] { controller_.Form_Load(); });
+            if (!window_) return FALSE;
+            SetFocus(Handle(Control::txtInputGSI));
+            SendMessageW(Handle(Control::txtInputGSI), EM_SETSEL, 0, -1);
+            return FALSE;  // the focus is set
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case WM_CLOSE:
+            OnClose();
+            return TRUE;
+        case WM_DROPFILES:
+            OnDropFiles(wParam);
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return reinterpret_cast<INT_PTR>(
+                OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_SETCURSOR:
+            if (!busy_) return FALSE;
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_DPICHANGED: {
+            ApplyDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            const POINT position{suggested->left, suggested->top};
+            FitClientArea(window_, dpi_, &position);
+            return TRUE;
+        }
+        case WM_DESTROY:
+            window_ = nullptr;
+            // Wakes a message loop that waits, so that it sees the window is gone.
+            PostMessageW(nullptr, WM_NULL, 0, 0);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void frmTessavo::CreateControls() {
+    SetWindowTextW(window_, L"Cleaner voor Leica GSI files");
+    // A file dragged from Explorer onto the window, text boxes included, is dropped on it.
+    DragAcceptFiles(window_, TRUE);
+    // The dialog manager would scale fonts and controls itself on a change of dpi
+    // (Windows 10), on top of ApplyDpi.
+    static const auto setDialogDpiBehavior =
+        User32<BOOL(WINAPI*)(HWND, int, int)>("SetDialogDpiChangeBehavior");
+    if (setDialogDpiBehavior) {
+        constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+        setDialogDpiBehavior(window_, kDisableAll, kDisableAll);
+    }
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const ControlDesign& design : kControls) {
+        const bool textBox =
+            design.control == Control::txtInputGSI || design.control == Control::txtOutputGSI;
+        controls_[static_cast<int>(design.control)] = CreateWindowExW(
+            textBox ? WS_EX_CLIENTEDGE : 0, design.windowClass,
+            design.caption ? design.caption : L"", WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))),
+            instance, nullptr);
+    }
+    SelectFormat(OutputFormat::SameAsInput);
+
+    toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
+                                nullptr, instance, nullptr);
+    for (const ControlDesign& design : kControls) {
+        if (!design.toolTip) continue;
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(Handle(design.control));
+        tool.lpszText = const_cast<wchar_t*>(design.toolTip);
+        SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+
+    const SIZE size = WindowSize(window_, WindowDpi(window_));
+    const POINT position = DefaultPosition(size);
+    SetWindowPos(window_, nullptr, position.x, position.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The monitor there decides the dpi.
+    ApplyDpi(WindowDpi(window_));
+    FitClientArea(window_, dpi_, nullptr);
+}
+
+// Fonts, places and sizes, and the icons, for `dpi`.
+void frmTessavo::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    const std::array<HFONT, 3> old = fonts_;
+    fonts_ = {MakeFont(L"Microsoft Sans Serif", 80, false, dpi), MakeFont(L"Arial", 180, true, dpi),
+              MakeFont(L"Microsoft Sans Serif", 98, true, dpi)};
+    for (const ControlDesign& design : kControls) {
+        FontKind kind = FontKind::Window;
+        if (design.control == Control::Label1) kind = FontKind::Heading;
+        if (design.control == Control::cmdInputGSI || design.control == Control::cmdOutputGSI)
+            kind = FontKind::Browse;
+        HWND control = Handle(design.control);
+        const int left = design.twips.left + (design.inFrame ? kFrameLeft : 0);
+        const int top = design.twips.top + (design.inFrame ? kFrameTop : 0);
+        SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi),
+                     Scale(design.twips.right, dpi), Scale(design.twips.bottom, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(kind)]),
+                     TRUE);
+    }
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+    SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+    for (HFONT font : old) {
+        if (font) DeleteObject(font);
+    }
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    auto loadIcon = [instance](int size) {
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TESSAVO), IMAGE_ICON,
+                                             size, size, LR_DEFAULTCOLOR));
+    };
+    const std::array<HICON, 3> oldIcons = {bigIcon_, smallIcon_, pictureIcon_};
+    bigIcon_ = loadIcon(MulDiv(32, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
+    smallIcon_ = loadIcon(MulDiv(16, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
+    // Picture1 shows the icon filling its area: 32 by 32 pixels at 96 dpi.
+    pictureIcon_ = loadIcon(Scale(kControls[0].twips.right, dpi));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    SendMessageW(Handle(Control::Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
+    for (HICON icon : oldIcons) {
+        if (icon) DestroyIcon(icon);
+    }
+}
+
+void frmTessavo::OnCommand(int id, int code) {
+    const Control control = FromDialogId(id);
+    if (control == Control::txtInputGSI) {
+        if (code == EN_CHANGE && !settingText_)
+            Guarded([this] { controller_.txtInputGSI_Change(); });
+        return;
+    }
+    // Enter and Esc arrive with code 0, a click with BN_CLICKED (also 0).
+    if (code != BN_CLICKED) return;
+    switch (control) {
+        case Control::cmdProcessGSI:
+            Guarded([this] { controller_.cmdProcessGSI_Click(); });
+            // The window was closed during the run; it goes now that the run has ended.
+            if (closeAfterRun_ && window_ && !controller_.IsRunning()) DestroyWindow(window_);
+            break;
+        case Control::cmdCancel:
+            Guarded([this] { controller_.cmdCancel_Click(); });
+            break;
+        case Control::cmdInputGSI:
+            Guarded([this] { controller_.cmdInputGSI_Click(); });
+            break;
+        case Control::cmdOutputGSI:
+            Guarded([this] { controller_.cmdOutputGSI_Click(); });
+            break;
+        case Control::chkReplace:
+            Guarded([this] { controller_.chkReplace_Click(); });
+            break;
+        default:
+            break;
+    }
+}
+
+// The close box, Esc, Alt+E and the Exit button all come here.
+void frmTessavo::OnClose() {
+    Guarded([this] { controller_.Form_Unload(); });
+    if (!window_) return;
+    // A run in progress stops at its next line and returns through cmdProcessGSI, which
+    // then destroys the window: the run still uses the controls until it has returned.
+    if (controller_.IsRunning()) {
+        closeAfterRun_ = true;
+        return;
+    }
+    DestroyWindow(window_);
+}
+
+void frmTessavo::OnDropFiles(WPARAM wParam) {
+    const auto drop = reinterpret_cast<HDROP>(wParam);
+    // Of several files the first one counts.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length, L'\0');
+    if (length > 0) DragQueryFileW(drop, 0, path.data(), length + 1);
+    DragFinish(drop);
+    if (length > 0) Guarded([this, &path] { controller_.Form_DragDrop(Narrow(path)); });
+}
+
+HBRUSH frmTessavo::OnControlColour(HDC dc, HWND control) {
+    if (control == Handle(Control::Label1) || control == Handle(Control::lblVersion)) {
+        SetTextColor(dc, kDarkBlue);
+        SetBkMode(dc, TRANSPARENT);
+        return GetSysColorBrush(COLOR_BTNFACE);
+    }
+    // From the first replace toggle on, the enabled output box is white; disabled, it
+    // keeps the button face that Windows gives a disabled text box.
+    if (control == Handle(Control::txtOutputGSI) && outputColoured_ && IsWindowEnabled(control)) {
+        SetBkColor(dc, RGB(255, 255, 255));
+        return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    }
+    return nullptr;  // the dialog's own colours
+}
+
+template <class Action>
+void frmTessavo::Guarded(Action&& action) {
+    try {
+        std::forward<Action>(action)();
+    } catch (...) {
+        if (!failure_) failure_ = std::current_exception();
+        if (window_ && !controller_.IsRunning()) DestroyWindow(window_);
+    }
+}
+
+void frmTessavo::RethrowFailure() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void frmTessavo::Show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    // Mnemonics underlined from the start, not only once Alt is pressed: "Exit" shows its E
+    // underlined. Showing the window sets the state the system's way first.
+    SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    UpdateWindow(window_);
+}
+
+void frmTessavo::RunMessageLoop() {
+    MSG message;
+    while (window_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!window_ || !IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    RethrowFailure();
+}
+
+void frmTessavo::HandleWaitingMessages() {
+    ProcessPendingEvents();
+    RethrowFailure();
+}
+
+void frmTessavo::ProcessPendingEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // For the loop that waits for it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        if (!window_ || !IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+void frmTessavo::SetText(Control control, const std::string& text) {
+    settingText_ = true;
+    SetWindowTextW(Handle(control), Widen(text).c_str());
+    settingText_ = false;
+}
+
+std::string frmTessavo::Text(Control control) const {
+    HWND handle = Handle(control);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(handle, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+}
+
+void frmTessavo::SetVersionText(const std::string& text) { SetText(Control::lblVersion, text); }
+
+std::string frmTessavo::InputPath() const { return Text(Control::txtInputGSI); }
+
+void frmTessavo::SetInputPath(const std::string& path) { SetText(Control::txtInputGSI, path); }
+
+std::string frmTessavo::OutputPath() const { return Text(Control::txtOutputGSI); }
+
+void frmTessavo::SetOutputPath(const std::string& path) { SetText(Control::txtOutputGSI, path); }
+
+bool frmTessavo::ReplaceChecked() const {
+    return SendMessageW(Handle(Control::chkReplace), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void frmTessavo::SetReplaceChecked(bool checked) {
+    SendMessageW(Handle(Control::chkReplace), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+}
+
+bool frmTessavo::AutoBackupChecked() const {
+    return SendMessageW(Handle(Control::chkAutoBackup), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void frmTessavo::SetAutoBackupChecked(bool checked) {
+    SendMessageW(Handle(Control::chkAutoBackup), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+}
+
+OutputFormat frmTessavo::SelectedFormat() const {
+    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI8)) == BST_CHECKED)
+        return OutputFormat::Gsi8;
+    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI16)) == BST_CHECKED)
+        return OutputFormat::Gsi16;
+    return OutputFormat::SameAsInput;
+}
+
+void frmTessavo::SelectFormat(OutputFormat format) {
+    const Control option = format == OutputFormat::Gsi8    ? Control::optGSI8
+                           : format == OutputFormat::Gsi16 ? Control::optGSI16
+                                                           : Control::optOutIsIn;
+    // Checking an option also makes it the group's tab stop.
+    CheckRadioButton(window_, DialogId(Control::optGSI8), DialogId(Control::optOutIsIn),
+                     DialogId(option));
+}
+
+void frmTessavo::EnableOutput(bool enabled) {
+    const Control output[] = {Control::lblOutputGSI, Control::txtOutputGSI, Control::cmdOutputGSI};
+    // A control that loses its focus by being disabled would leave the keyboard nowhere.
+    HWND focus = GetFocus();
+    for (Control control : output) {
+        if (!enabled && focus == Handle(control)) {
+            SendMessageW(window_, WM_NEXTDLGCTL, 0, FALSE);
+        }
+    }
+    for (Control control : output) EnableWindow(Handle(control), enabled);
+    outputColoured_ = true;
+    InvalidateRect(Handle(Control::txtOutputGSI), nullptr, TRUE);
+}
+
+void frmTessavo::SetBusy(bool busy) {
+    busy_ = busy;
+    // The cursor changes now, not at the next move of the mouse.
+    POINT point;
+    if (GetCursorPos(&point)) {
+        HWND under = WindowFromPoint(point);
+        if (under == window_ || IsChild(window_, under)) {
+            SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+        }
+    }
+}
+
+void frmTessavo::MakeProcessDefault() { SendMessageW(window_, DM_SETDEFID, IDOK, 0); }
+
+void frmTessavo::Close() {
+    if (window_) SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+}  // namespace tessavo::win32
