@@ -1,9 +1,9 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// main: the Qt program, which opens the window frmTessavo and runs its event loop.
 #include <QApplication>
 
+#include "IniSettingsStore.h"
 #include "QtDialogs.h"
 #include "QtTranslation.h"
-#include "SettingsStore.h"
 #include "frmTessavo.h"
 
 int main(int argc, char* argv[]) {
@@ -13,8 +13,9 @@ int main(int argc, char* argv[]) {
     tessavo::InstallDutchQtTranslation(app);
 
     tessavo::QtDialogs dialogs;
-    tessavo::SettingsStore store;
+    tessavo::IniSettingsStore store;
     tessavo::frmTessavo window(dialogs, store);
+    dialogs.SetParent(&window);
     window.show();
     return app.exec();
 }

@@ -1,7 +1,6 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #include "CleaningRun.h"
 
-#include <filesystem>
 #include <optional>
 
 #include "BackupExistingOutput.h"
@@ -54,55 +53,76 @@ void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::strin
         {kind, std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
 }
 
-// The streaming part of a run: both files open, one line at a time.
+// The streaming part of a run: the input read where it is, the new output written under
+// a temporary name beside the output.
 class Stream {
   public:
-    Stream(const std::string& readPath, const std::string& outputPath, RunServices& services,
-           RunLimits limits)
-        : readPath_(readPath), outputPath_(outputPath), services_(services), limits_(limits) {}
+    Stream(fs::File& input, const std::string& inputPath, const std::string& outputPath,
+           RunServices& services, const RunTestHooks& hooks)
+        : input_(input),
+          readPath_(inputPath),
+          outputPath_(outputPath),
+          services_(services),
+          limits_(hooks) {}
 
-    // Returns false when the window asked the run to stop.
-    bool Run() {
-        try {
-            reader_.emplace(readPath_);
-        } catch (const std::system_error& e) {
-            throw FileOperationError(FileOperation::OpenRead, readPath_, e.code());
+    // Creates the new file with the given permissions (none: a new output's own), writes
+    // the cleaned input into it and brings it to the disk. Returns false when the front
+    // end asked the run to stop.
+    bool Run(std::optional<std::uint32_t> permissions) {
+        fs::File file = CreateNewFile();
+        if (permissions) {
+            if (const std::error_code ec = file.SetPermissions(*permissions))
+                throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
         }
+        std::error_code ec;
+        const std::uint64_t size = input_.Info(ec).size;
+        if (ec) throw FileOperationError(FileOperation::OpenRead, readPath_, ec);
+        reader_.emplace(input_, size);
+        output_.emplace(std::move(file), limits_.writeFault);
         try {
-            output_.emplace(outputPath_);
-        } catch (const std::system_error& e) {
-            throw FileOperationError(FileOperation::CreateOutput, outputPath_, e.code());
-        }
-        try {
-            const bool completed = Loop();
-            output_->Close();
-            reader_->Close();
-            return completed;
+            if (!Loop()) return false;
+            output_->Finish();
         } catch (const std::system_error& e) {
             // Read errors were reported by Next(): what remains is the output's.
             throw FileOperationError(FileOperation::WriteOutput, outputPath_, e.code());
         }
+        // The new name must be on the disk before the renames that rely on it.
+        if (const std::error_code synced = fs::SyncFolderOf(newPath_))
+            throw FileOperationError(FileOperation::WriteOutput, outputPath_, synced);
+        return true;
     }
 
+    const std::string& newPath() const { return newPath_; }
     std::int32_t lineCount() const { return lineCount_; }
 
-    // After a failure: closes both files and removes the output when this run created it.
-    // Returns false when that removal failed.
+    // After a failure or a stop: closes the new file and removes it. Returns false when
+    // that removal failed.
     bool Discard() {
         reader_.reset();
-        if (!output_) return true;
-        const bool ours = output_->createdNew();
-        output_->Abandon();
+        if (output_) output_->Abandon();
         output_.reset();
-        if (!ours) return true;
-        std::error_code ec;
-        const auto path = ToFsPath(outputPath_);
-        if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::regular)
-            return true;
-        return std::filesystem::remove(path, ec) && !ec;
+        if (newPath_.empty()) return true;
+        const bool removed = !fs::RemoveFile(newPath_);
+        newPath_.clear();
+        return removed;
     }
 
   private:
+    fs::File CreateNewFile() {
+        std::error_code ec;
+        // A leftover of a killed run, or another run's file, may hold a name: draw again.
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const std::string path = TemporaryNameFor(outputPath_);
+            fs::File file = fs::File::CreateNew(path, ec);
+            if (!ec) {
+                newPath_ = path;
+                return file;
+            }
+            if (ec != std::errc::file_exists) break;
+        }
+        throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
+    }
+
     bool Next(std::string_view& line) {
         LineReader::Status status;
         try {
@@ -157,71 +177,92 @@ class Stream {
         ++lineCount_;
     }
 
+    fs::File& input_;
     const std::string& readPath_;
     const std::string& outputPath_;
     RunServices& services_;
-    RunLimits limits_;
+    const RunTestHooks& limits_;
+    std::string newPath_;
     std::optional<LineReader> reader_;
     std::optional<OutputFile> output_;
     std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
 };
 
+bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+// A path as the user can read it in a message: a NUL shown as the symbol for it.
+std::string Visible(const std::string& path) {
+    std::string shown;
+    for (char c : path) {
+        if (c == '\0') {
+            shown += "\xE2\x90\x80";
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 RunResult CleaningRun(const std::string& inputPath, const std::string& outputPath, bool autoBackup,
-                      RunServices& services, RunLimits limits) {
+                      RunServices& services, const RunTestHooks& hooks) {
+    // The system would read such a path only up to its NUL, and so name another file.
+    for (const std::string* path : {&inputPath, &outputPath}) {
+        if (HasNul(*path)) {
+            ShowWarning(services, MessageKind::Refusal,
+                        {"Ongeldig teken (NUL) in de naam:", Visible(*path),
+                         "Bewerking is niet mogelijk."});
+            return {RunOutcome::Refused};
+        }
+    }
     bool inputFound = false;
     try {
         inputFound = FileExists(inputPath);
-    } catch (const std::filesystem::filesystem_error&) {
-        // A path that cannot even be queried (too long, no access) names no input file.
+    } catch (const std::system_error&) {
+        // A path that cannot even be looked at (too long, no access) names no input file.
     }
     if (!inputFound) {
         ShowWarning(services, MessageKind::Refusal,
                     {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."});
-        return {RunOutcome::InputMissing, 0};
+        return {RunOutcome::InputMissing};
     }
 
+    fs::File input;
     BackupResult backup;
     try {
-        try {
-            backup = BackupExistingOutput(inputPath, outputPath, autoBackup, services);
-        } catch (const std::filesystem::filesystem_error& e) {
-            throw FileOperationError(FileOperation::QueryFile,
-                                     reinterpret_cast<const char*>(e.path1().u8string().c_str()),
-                                     e.code());
-        }
+        std::error_code ec;
+        input = fs::File::OpenForReading(inputPath, ec);
+        if (ec) throw FileOperationError(FileOperation::OpenRead, inputPath, ec);
+        backup = BackupExistingOutput(inputPath, outputPath, autoBackup, services, input);
     } catch (const std::exception& e) {
         ShowWarning(services, MessageKind::Failure, FailureLines(e, inputPath));
-        return {RunOutcome::Failed, 0};
+        return {RunOutcome::Failed};
     }
-    if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled, 0};
-    if (backup.outcome == BackupOutcome::Refused) return {RunOutcome::Refused, 0};
+    if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled};
+    if (backup.outcome == BackupOutcome::Refused) return {RunOutcome::Refused};
 
-    Stream stream(backup.readPath, outputPath, services, limits);
-    bool completed = false;
+    Stream stream(input, inputPath, outputPath, services, hooks);
     try {
-        completed = stream.Run();
+        const std::optional<std::uint32_t> permissions =
+            backup.outputExists ? std::optional(backup.outputPermissions) : std::nullopt;
+        if (!stream.Run(permissions)) {
+            stream.Discard();
+            return {RunOutcome::Stopped, stream.lineCount()};
+        }
+        ReplaceOutput(backup, outputPath, stream.newPath(),
+                      hooks.move ? hooks.move : MoveFile(fs::MoveNoReplace));
     } catch (const std::exception& e) {
-        // Put everything back: no partial output of ours, the original under its own name.
         std::vector<std::string> lines = FailureLines(e, inputPath);
         if (!stream.Discard()) {
             lines.insert(lines.end() - 1,
-                         "Het onvolledige uitvoerbestand kon niet worden verwijderd.");
-        }
-        if (backup.backupMade) {
-            std::error_code ec;
-            std::filesystem::rename(ToFsPath(backup.backupPath), ToFsPath(outputPath), ec);
-            if (ec) {
-                lines.insert(lines.end() - 1, "Het oorspronkelijke bestand staat onder:");
-                lines.insert(lines.end() - 1, backup.backupPath);
-            }
+                         "Een tijdelijk bestand naast het uitvoerbestand kon niet worden "
+                         "verwijderd.");
         }
         ShowWarning(services, MessageKind::Failure, std::move(lines));
-        return {RunOutcome::Failed, 0};
+        return {RunOutcome::Failed};
     }
-    if (!completed) return {RunOutcome::Stopped, stream.lineCount()};
 
     const std::int32_t count = stream.lineCount();
     if (count > 0) {

@@ -1,6 +1,8 @@
 // Tessavo - cleaning of Leica GSI measurement files.
 #include "RunFailure.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 
 namespace tessavo {
@@ -9,6 +11,55 @@ namespace {
 
 std::string What(FileOperation operation, const std::string& path) {
     return "file operation " + std::to_string(static_cast<int>(operation)) + " failed on " + path;
+}
+
+// One Dutch reason for the errno values and Windows error codes that mean the same to the
+// user. Unused places hold 0, which is no error in either numbering.
+struct Reason {
+    std::array<int, 4> errnos;
+    std::array<int, 4> windowsCodes;
+    const char* text;
+};
+
+#ifdef EDQUOT
+constexpr int kQuotaExceeded = EDQUOT;
+#else
+constexpr int kQuotaExceeded = 0;  // not in this C library's numbering
+#endif
+
+const Reason kReasons[] = {
+    {{ENOENT}, {2, 3, 161}, "De map of het bestand bestaat niet."},
+    {{ENOTDIR}, {267}, "Een deel van het pad is geen map."},
+    {{EISDIR}, {}, "Op die plaats staat een map."},
+    {{EACCES, EPERM}, {5, 1920}, "Geen toegang."},
+    {{ENOSPC, kQuotaExceeded}, {39, 112}, "De schijf is vol."},
+    {{EROFS}, {19}, "Het bestandssysteem is alleen-lezen."},
+    {{ENAMETOOLONG}, {206}, "De naam is te lang."},
+    {{EBUSY, ETXTBSY}, {32, 33}, "Het bestand is in gebruik."},
+    {{EAGAIN}, {1450}, "Het systeem heeft op dit moment te weinig middelen (geheugen of threads)."},
+    {{EEXIST, ENOTEMPTY}, {80, 183, 145}, "Op die plaats staat al iets anders."},
+    {{EIO}, {1117, 23, 1006}, "Invoer-/uitvoerfout van het apparaat."},
+    {{EMFILE, ENFILE}, {4}, "Er zijn te veel bestanden geopend."},
+    {{ELOOP}, {1921}, "De verwijzingen in het pad lopen in een kring."},
+    {{ENXIO, ENODEV}, {}, "Op die plaats staat geen gewoon bestand."},
+    {{ENOTSUP, EOPNOTSUPP}, {50}, "Het bestandssysteem kan dit niet."},
+    {{ENOMEM}, {8, 14}, "Er is niet genoeg geheugen."},
+    {{EINVAL}, {123, 87}, "De naam is ongeldig."},
+    {{EXDEV}, {17}, "Het bestand kan niet naar een ander station worden verplaatst."},
+    {{ENETDOWN, ENETUNREACH, EHOSTUNREACH, ECONNRESET},
+     {53, 64, 67, 59},
+     "De netwerkverbinding is verbroken."},
+    {{ETIMEDOUT}, {121}, "Het apparaat of de netwerkverbinding reageert niet."},
+    {{}, {21}, "Het station is niet gereed."},
+};
+
+const char* Lookup(int value, std::array<int, 4> Reason::*numbers) {
+    if (value == 0) return nullptr;
+    for (const Reason& reason : kReasons) {
+        const auto& list = reason.*numbers;
+        if (std::find(list.begin(), list.end(), value) != list.end()) return reason.text;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -22,77 +73,40 @@ FileOperationError::FileOperationError(FileOperation operation, std::string path
       lineNumber_(lineNumber) {}
 
 std::string DutchReason(std::error_code code) {
-    if (code.category() != std::generic_category() && code.category() != std::system_category()) {
-        return "Onbekende fout.";
+    const char* text = nullptr;
+    if (code.category() == std::generic_category()) {
+        text = Lookup(code.value(), &Reason::errnos);
+    } else if (code.category() == std::system_category()) {
+#ifdef _WIN32
+        text = Lookup(code.value(), &Reason::windowsCodes);
+        if (!text) text = Lookup(code.default_error_condition().value(), &Reason::errnos);
+#else
+        text = Lookup(code.value(), &Reason::errnos);
+#endif
     }
-    // generic_category() maps a platform's own codes onto the portable errno values.
-    const std::error_condition condition = code.default_error_condition();
-    if (condition.category() == std::generic_category()) {
-        switch (static_cast<std::errc>(condition.value())) {
-            case std::errc::no_such_file_or_directory:
-                return "De map of het bestand bestaat niet.";
-            case std::errc::not_a_directory:
-                return "Een deel van het pad is geen map.";
-            case std::errc::is_a_directory:
-                return "Op die plaats staat een map.";
-            case std::errc::permission_denied:
-            case std::errc::operation_not_permitted:
-                return "Geen toegang.";
-            case std::errc::no_space_on_device:
-                return "De schijf is vol.";
-            case std::errc::read_only_file_system:
-                return "Het bestandssysteem is alleen-lezen.";
-            case std::errc::filename_too_long:
-                return "De naam is te lang.";
-            case std::errc::device_or_resource_busy:
-            case std::errc::text_file_busy:
-                return "Het bestand is in gebruik.";
-            case std::errc::file_exists:
-            case std::errc::directory_not_empty:
-                return "Op die plaats staat al iets anders.";
-            case std::errc::io_error:
-                return "Invoer-/uitvoerfout van het apparaat.";
-            case std::errc::too_many_files_open:
-            case std::errc::too_many_files_open_in_system:
-                return "Er zijn te veel bestanden geopend.";
-            default:
-                break;
-        }
-    }
+    if (text) return text;
     return "Systeemfout " + std::to_string(code.value()) + ".";
 }
 
 std::vector<std::string> FailureMessageLines(const FileOperationError& error) {
     const std::string line = std::to_string(error.lineNumber());
+    const std::string reason = DutchReason(error.code());
     std::vector<std::string> lines;
     switch (error.operation()) {
         case FileOperation::QueryFile:
-            lines = {"Bestand kan niet worden onderzocht:", error.path(),
-                     DutchReason(error.code())};
-            break;
-        case FileOperation::DeleteBackup:
-            lines = {"Oud backupbestand kan niet worden verwijderd:", error.path(),
-                     DutchReason(error.code())};
-            break;
-        case FileOperation::RenameToBackup:
-            lines = {"Uitvoerbestand kan niet worden hernoemd naar:", error.path(),
-                     DutchReason(error.code())};
+            lines = {"Bestand kan niet worden onderzocht:", error.path(), reason};
             break;
         case FileOperation::OpenRead:
-            lines = {"Invoerbestand kan niet worden geopend:", error.path(),
-                     DutchReason(error.code())};
+            lines = {"Invoerbestand kan niet worden geopend:", error.path(), reason};
             break;
         case FileOperation::Read:
-            lines = {"Fout bij het lezen van regel " + line + " uit:", error.path(),
-                     DutchReason(error.code())};
+            lines = {"Fout bij het lezen van regel " + line + " uit:", error.path(), reason};
             break;
         case FileOperation::CreateOutput:
-            lines = {"Uitvoerbestand kan niet worden aangemaakt:", error.path(),
-                     DutchReason(error.code())};
+            lines = {"Uitvoerbestand kan niet worden aangemaakt:", error.path(), reason};
             break;
         case FileOperation::WriteOutput:
-            lines = {"Uitvoerbestand kan niet worden geschreven:", error.path(),
-                     DutchReason(error.code())};
+            lines = {"Uitvoerbestand kan niet worden geschreven:", error.path(), reason};
             break;
         case FileOperation::LineTooLong:
             lines = {"Regel " + line + " is te lang in:", error.path()};
@@ -101,7 +115,20 @@ std::vector<std::string> FailureMessageLines(const FileOperationError& error) {
             lines = {"Te veel meetregels (meer dan 2147483647) bij regel " + line + " in:",
                      error.path()};
             break;
+        case FileOperation::DeleteBackup:
+            lines = {"Oud backupbestand kan niet worden verwijderd:", error.path(), reason};
+            break;
+        case FileOperation::RenameToBackup:
+            lines = {"Uitvoerbestand kan niet worden hernoemd naar:", error.path(), reason};
+            break;
+        case FileOperation::ReplaceOutput:
+            lines = {"Uitvoerbestand kan niet worden vervangen:", error.path(), reason};
+            break;
+        case FileOperation::OutputInUse:
+            lines = {"Bestand is in gebruik door een andere bewerking:", error.path()};
+            break;
     }
+    lines.insert(lines.end(), error.notes().begin(), error.notes().end());
     lines.push_back("Bewerking is afgebroken.");
     return lines;
 }

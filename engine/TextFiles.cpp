@@ -5,13 +5,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
 #endif
-
-#include "modFileHandling.h"
 
 namespace tessavo {
 
@@ -51,90 +48,36 @@ std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size) {
     return i;
 }
 
-std::system_error SystemError(int err, const std::string& what) {
-    return std::system_error(err ? err : EIO, std::generic_category(), what);
+std::system_error SystemError(std::error_code ec, const char* what) {
+    return std::system_error(ec ? ec : std::make_error_code(std::errc::io_error), what);
 }
 
 }  // namespace
 
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return _wfopen(ToFsPath(path).c_str(), wideMode.c_str());
-#else
-    return std::fopen(ToFsPath(path).c_str(), mode);
-#endif
-}
-
-BackgroundWorker::BackgroundWorker() : thread_(&BackgroundWorker::Loop, this) {}
-
-BackgroundWorker::~BackgroundWorker() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-}
-
-void BackgroundWorker::Loop() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return job_ || stop_; });
-        if (!job_) return;
-        lock.unlock();
-        job_();
-        lock.lock();
-        job_ = nullptr;
-        changed_.notify_all();
-    }
-}
-
-void BackgroundWorker::Run(std::function<void()> job) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !job_; });
-    job_ = std::move(job);
-    changed_.notify_all();
-}
-
-void BackgroundWorker::Wait() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !job_; });
-}
-
-LineReader::LineReader(const std::string& path) {
-    errno = 0;
-    file_ = OpenFile(path, "rb");
-    if (!file_) throw SystemError(errno, "cannot open " + path);
-    std::error_code ec;
-    totalBytes_ = std::filesystem::file_size(ToFsPath(path), ec);
-    if (ec) totalBytes_ = 0;
+LineReader::LineReader(fs::File& file, std::uint64_t totalBytes)
+    : file_(file), totalBytes_(totalBytes) {
     for (Block& block : blocks_)
         block.data = std::make_unique_for_overwrite<char[]>(kHead + kBlock);
     begin_ = end_ = kHead;
-    try {
-        worker_.emplace();
-    } catch (const std::system_error&) {
-        Close();
-        throw;
-    }
+    worker_.emplace();
     ReadAhead(0);
 }
 
-LineReader::~LineReader() { Close(); }
-
-void LineReader::Close() {
-    worker_.reset();  // waits for a read in hand
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-}
+LineReader::~LineReader() { worker_.reset(); }  // waits for a read in hand
 
 void LineReader::ReadAhead(int index) {
     worker_->Run([this, index] {
         Block& block = blocks_[index];
-        errno = 0;
-        block.size = std::fread(block.data.get() + kHead, 1, kBlock, file_);
-        block.error = block.size < kBlock && std::ferror(file_) ? (errno ? errno : EIO) : 0;
+        // A read may return less than asked before the end (a pipe, a network share);
+        // only 0 is the end.
+        block.size = 0;
+        block.error.clear();
+        while (block.size < kBlock) {
+            const std::size_t got =
+                file_.Read(block.data.get() + kHead + block.size, kBlock - block.size, block.error);
+            if (got == 0) break;
+            block.size += got;
+        }
         block.last = block.size < kBlock;
     });
 }
@@ -144,7 +87,7 @@ bool LineReader::Fill() {
     worker_->Wait();
     const int next = current_ ^ 1;
     Block& block = blocks_[next];
-    if (block.error != 0) throw SystemError(block.error, "cannot read");
+    if (block.error) throw SystemError(block.error, "cannot read");
     // The unfinished line goes in front of the new block's data.
     const std::size_t unfinished = end_ - begin_;
     std::memcpy(block.data.get() + kHead - unfinished, blocks_[current_].data.get() + begin_,
@@ -188,47 +131,29 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     }
 }
 
-OutputFile::OutputFile(const std::string& path) {
-    // Exclusive creation tells a file of our own making from something that stood at the
-    // path already (a device such as /dev/full, a dangling link), which must never be
-    // removed after a failure.
-    errno = 0;
-    file_ = OpenFile(path, "wbx");
-    createdNew_ = file_ != nullptr;
-    if (!file_ && errno == EEXIST) {
-        errno = 0;
-        file_ = OpenFile(path, "wb");
-    }
-    if (!file_) throw SystemError(errno, "cannot create " + path);
-    // Our own buffers carry the data; stdio's would only hide a write error until close.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+OutputFile::OutputFile(fs::File file, WriteFault fault)
+    : file_(std::move(file)), fault_(std::move(fault)) {
     for (int i = 0; i < 2; ++i) {
         buffers_[i] = std::make_unique_for_overwrite<char[]>(kBlock);
         capacity_[i] = kBlock;
     }
-    try {
-        worker_.emplace();
-    } catch (const std::system_error&) {
-        // No object means no destructor: leave nothing behind.
-        std::fclose(file_);
-        std::error_code ignored;
-        if (createdNew_) std::filesystem::remove(ToFsPath(path), ignored);
-        throw;
-    }
+    worker_.emplace();
 }
 
 OutputFile::~OutputFile() { Abandon(); }
 
 void OutputFile::HandOver() {
     worker_->Wait();
-    if (error_ != 0) throw SystemError(error_, "cannot write");
+    if (error_) throw SystemError(error_, "cannot write");
     if (used_ == 0) return;
     const char* data = buffers_[current_].get();
     const std::size_t size = used_;
-    worker_->Run([this, data, size] {
-        errno = 0;
-        if (std::fwrite(data, 1, size, file_) != size) error_ = errno ? errno : EIO;
+    const std::uint64_t offset = written_;
+    worker_->Run([this, data, size, offset] {
+        if (fault_) error_ = fault_(offset);
+        if (!error_) file_.Write(data, size, error_);
     });
+    written_ += size;
     current_ ^= 1;
     used_ = 0;
 }
@@ -246,33 +171,29 @@ char* OutputFile::Reserve(std::size_t size) {
 
 void OutputFile::WriteLine(std::string_view line) {
     char* p = Reserve(line.size() + 2);
-    std::memcpy(p, line.data(), line.size());
+    if (!line.empty()) std::memcpy(p, line.data(), line.size());
     p[line.size()] = '\r';
     p[line.size() + 1] = '\n';
     Commit(line.size() + 2);
 }
 
-void OutputFile::Close() {
-    if (!file_) return;
+void OutputFile::Finish() {
     try {
         HandOver();
         worker_->Wait();
-        if (error_ != 0) throw SystemError(error_, "cannot write");
+        if (error_) throw SystemError(error_, "cannot write");
+        worker_.reset();
+        if (const std::error_code ec = file_.Sync()) throw SystemError(ec, "cannot sync");
+        if (const std::error_code ec = file_.Close()) throw SystemError(ec, "cannot close");
     } catch (...) {
         Abandon();
         throw;
     }
-    worker_.reset();
-    std::FILE* file = file_;
-    file_ = nullptr;
-    errno = 0;
-    if (std::fclose(file) != 0) throw SystemError(errno, "cannot close");
 }
 
 void OutputFile::Abandon() {
     worker_.reset();  // waits for a write in hand
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    file_.Close();
     used_ = 0;
 }
 

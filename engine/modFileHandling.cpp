@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "FileSystem.h"
+
 namespace tessavo {
 
 namespace {
@@ -36,11 +38,9 @@ std::filesystem::path ToFsPath(std::string_view path) {
 bool FileExists(std::string_view path) {
     if (path.empty()) return false;
     std::error_code ec;
-    const auto status = std::filesystem::status(ToFsPath(path), ec);
-    if (ec && status.type() != std::filesystem::file_type::not_found) {
-        throw std::filesystem::filesystem_error("cannot query file", ToFsPath(path), ec);
-    }
-    return status.type() == std::filesystem::file_type::regular;
+    const fs::FileInfo info = fs::Inspect(std::string(path), ec);
+    if (ec) throw std::system_error(ec, "cannot look at " + std::string(path));
+    return info.kind == fs::Kind::Regular;
 }
 
 std::string GetFilePath(std::string_view path) {

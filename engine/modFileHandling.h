@@ -13,7 +13,7 @@ namespace tessavo {
 // stands beyond a 16-bit position.
 
 // True only for a regular file (a link to one counts); false for a folder, a device,
-// nothing, or an empty path.
+// nothing, or an empty path. Throws std::system_error when the path cannot be looked at.
 bool FileExists(std::string_view path);
 
 // The path up to and including its last directory separator.
@@ -23,7 +23,8 @@ std::string GetFileName(std::string_view path);
 // Everything after the last "." (wherever it stands), letter case unchanged.
 std::string GetFileExtension(std::string_view path);
 
-// The file-system path for a UTF-8 path text.
+// The file-system path for a UTF-8 path text (for the tests and tools beside the engine,
+// which reach files through the standard library).
 std::filesystem::path ToFsPath(std::string_view path);
 
 }  // namespace tessavo

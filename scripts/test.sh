@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, builds everything and runs every test.
 # Usage: test.sh [--sanitize | --sanitize-threads] [CMake options...]
-#   --sanitize          the window and the engine built with AddressSanitizer and
-#                       UndefinedBehaviorSanitizer, into build-sanitize/
-#   --sanitize-threads  the engine alone built with ThreadSanitizer, into build-tsan/
+#   --sanitize          everything, the Qt window included, built with AddressSanitizer
+#                       and UndefinedBehaviorSanitizer, into build-sanitize/
+#   --sanitize-threads  everything but the Qt window built with ThreadSanitizer (the
+#                       engine reads and writes on threads of its own), into build-tsan/
 # Further arguments go to CMake, e.g. -DTESSAVO_WERROR=ON.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

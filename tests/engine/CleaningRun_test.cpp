@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "FileSystem.h"
 #include "TestSupport.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace tessavo {
 namespace {
@@ -178,19 +183,27 @@ TEST(CleaningRunTest, FormatAskedPerLineAndChangeAppliesFromNextLine) {
     EXPECT_EQ(services.lastProgress, (Progress{size, size}));
 }
 
-TEST(CleaningRunTest, StopByWindowKeepsWrittenLinesAndBackup) {
+TEST(CleaningRunTest, StoppedRunChangesNothingAndTheNextRunWorks) {
     TempDir dir;
     const std::string path = dir / "meet.gsi";
-    WriteFile(path, kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
-    FakeServices services;
-    services.stopAfterYields = 3;
-    const RunResult result = CleaningRun(path, path, true, services);
+    const std::string content = "110001+1\r\n110001+1\r\n110001+1\r\n";
+    WriteFile(path, content);
+    WriteFile(path + ".bak", "OLD");
+    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    FakeServices stopped;
+    stopped.stopAfterYields = 3;
+
+    const RunResult result = CleaningRun(path, path, true, stopped);
+
     EXPECT_EQ(result.outcome, RunOutcome::Stopped);
-    EXPECT_EQ(result.lineCount, 2);
-    EXPECT_EQ(ReadFile(path), kWord8 + "\r\n" + kWord8 + "\r\n");
-    EXPECT_EQ(ReadFile(path + ".bak"), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
-    EXPECT_TRUE(services.messages.empty());
-    EXPECT_FALSE(services.madeDefault);
+    EXPECT_TRUE(stopped.messages.empty());
+    EXPECT_FALSE(stopped.madeDefault);
+    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+
+    FakeServices again;
+    EXPECT_EQ(CleaningRun(path, path, true, again).outcome, RunOutcome::Completed);
+    EXPECT_EQ(ReadFile(path), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
+    EXPECT_EQ(ReadFile(path + ".bak"), content);
 }
 
 TEST(CleaningRunTest, UnexpectedErrorAlsoPutsEverythingBack) {
@@ -211,125 +224,205 @@ TEST(CleaningRunTest, UnexpectedErrorAlsoPutsEverythingBack) {
                                         "Bewerking is afgebroken."}));
 }
 
-// Real faults, each in place (the input is also the output) and not in place. Afterwards
-// the input and any existing output are as they were, and one warning names the failure.
+// Faults, each made to happen for real or injected; afterwards every file in the folder is
+// byte for byte as it was and one warning says why.
 struct FaultCase {
     const char* name;
     friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
-    std::function<void(const TempDir&, std::string& input, std::string& output)> arrange;
-    std::vector<std::string> expectedLines;  // with "<in>"/"<out>" standing for the paths
-    RunLimits limits{};
+    std::function<void(const TempDir&, std::string& input, std::string& output, RunTestHooks&)>
+        arrange;
+    MessageKind kind;
+    std::vector<std::string> expectedLines;  // "<in>", "<out>" stand for the paths
 };
 
-std::string Substitute(std::string text, const std::string& input, const std::string& output) {
-    if (text == "<in>") return input;
-    if (text == "<out>") return output;
-    if (text == "<out.bak>") return output + ".bak";
+std::string Substitute(const std::string& text, const std::string& input,
+                       const std::string& output) {
+    const std::string folder = std::filesystem::path(input).parent_path().string();
+    for (const auto& [token, path] :
+         {std::pair{"<in>", &input}, std::pair{"<out>", &output}, std::pair{"<dir>", &folder}}) {
+        if (text.starts_with(token)) return *path + text.substr(std::string_view(token).size());
+    }
     return text;
 }
 
 class RunFaultTest : public testing::TestWithParam<FaultCase> {};
 
-TEST_P(RunFaultTest, PutsEverythingBack) {
+TEST_P(RunFaultTest, ChangesNothing) {
     const FaultCase& c = GetParam();
     TempDir dir;
     std::string input = dir / "in.gsi", output = dir / "out.gsi";
-    const std::string content = kWord8 + "\r\n" + kWord8 + "\r\n";
-    WriteFile(input, content);
-    c.arrange(dir, input, output);
-    const std::string inputBefore = ReadFile(input);
-    const bool outputWasFile = std::filesystem::is_regular_file(output);
-    const std::string outputBefore = outputWasFile ? ReadFile(output) : "";
-    const bool outputExisted = Exists(output);
-    const bool backupExisted = Exists(output + ".bak");
+    WriteFile(input, kWord8 + "\r\n" + kWord8 + "\r\n");
+    RunTestHooks hooks;
+    c.arrange(dir, input, output, hooks);
+    const test::Snapshot before = test::TakeSnapshot(dir.path());
     FakeServices services;
 
-    const RunResult result = CleaningRun(input, output, true, services, c.limits);
+    const RunResult result = CleaningRun(input, output, true, services, hooks);
 
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    ASSERT_EQ(services.messages.size(), 1u);
-    const Message& message = services.messages[0];
-    EXPECT_EQ(message.kind, MessageKind::Failure);
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_EQ(message.buttons, MessageButtons::Ok);
-    EXPECT_EQ(message.title, "Let op");
+    EXPECT_EQ(result.outcome,
+              c.kind == MessageKind::Failure ? RunOutcome::Failed : RunOutcome::Refused);
     std::vector<std::string> expected;
     for (const auto& line : c.expectedLines) expected.push_back(Substitute(line, input, output));
-    expected.push_back("Bewerking is afgebroken.");
-    EXPECT_EQ(message.lines, expected);
+    EXPECT_EQ(services.messages, (std::vector<Message>{{c.kind, expected, MessageIcon::Warning,
+                                                        MessageButtons::Ok, "Let op"}}));
     EXPECT_FALSE(services.madeDefault);
-
-    EXPECT_EQ(ReadFile(input), inputBefore);
-    EXPECT_EQ(Exists(output), outputExisted);
-    if (outputWasFile) {
-        EXPECT_EQ(ReadFile(output), outputBefore);
-    }
-    if (output != "/dev/full") {
-        EXPECT_EQ(Exists(output + ".bak"), backupExisted);
-    }
+    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
 }
 
-void InPlace(const TempDir&, std::string& input, std::string& output) { output = input; }
-void Separate(const TempDir&, std::string&, std::string& output) { WriteFile(output, "OUT"); }
+void InPlace(const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
+    output = input;
+}
+void WithOutputAndBackup(const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+    WriteFile(output, "OUT");
+    WriteFile(output + ".bak", "OLD");
+}
 void AddLongLine(std::string& input) {
-    std::string bytes = ReadFile(input) + std::string(32768, '1') + "\r\n";
-    WriteFile(input, bytes);
+    WriteFile(input, ReadFile(input) + std::string(32768, '1'));
 }
+std::error_code FullDisk(std::uint64_t) {
+    return std::make_error_code(std::errc::no_space_on_device);
+}
+// The rename of the final swap that `matches` picks fails as a locked file's would.
+decltype(RunTestHooks::move) FailMove(
+    std::function<bool(const std::string&, const std::string&)> matches) {
+    return [matches](const std::string& from, const std::string& to) {
+        if (matches(from, to)) return std::make_error_code(std::errc::device_or_resource_busy);
+        return fs::MoveNoReplace(from, to);
+    };
+}
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+const char* const kNotPossible = "Bewerking is niet mogelijk.";
+const char* const kAborted = "Bewerking is afgebroken.";
+constexpr auto Refusal = MessageKind::Refusal;
+constexpr auto Failure = MessageKind::Failure;
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, RunFaultTest,
     testing::Values(
         FaultCase{"OutputFolderMissing",
-                  [](const TempDir& dir, std::string&, std::string& output) {
+                  [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
                       output = dir / "geen/out.gsi";
                   },
+                  Failure,
                   {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
-                   "De map of het bestand bestaat niet."}},
+                   "De map of het bestand bestaat niet.", kAborted}},
         FaultCase{"OutputIsFolder",
-                  [](const TempDir&, std::string&, std::string& output) {
+                  [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
                       std::filesystem::create_directory(output);
                   },
-                  {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
-                   "Op die plaats staat een map."}},
-        FaultCase{"FolderAtBackupPath",
-                  [](const TempDir&, std::string&, std::string& output) {
-                      WriteFile(output, "OUT");
-                      std::filesystem::create_directory(output + ".bak");
-                      WriteFile(output + ".bak/x", "x");
+                  Refusal,
+                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
+                   "Op die plaats staat een map.", kNotPossible}},
+#ifndef _WIN32
+        FaultCase{"FifoAtOutput",
+                  [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                      ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
                   },
-                  {"Uitvoerbestand kan niet worden hernoemd naar:", "<out.bak>",
-                   "Op die plaats staat een map."}},
-        FaultCase{"FolderAtBackupPathInPlace",
-                  [](const TempDir&, std::string& input, std::string& output) {
-                      output = input;
-                      std::filesystem::create_directory(output + ".bak");
+                  Refusal,
+                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
+                   "Op die plaats staat een pipe (FIFO).", kNotPossible}},
+        FaultCase{"DanglingLinkAtOutput",
+                  [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
+                      std::filesystem::create_symlink(dir / "weg.gsi", output);
                   },
-                  {"Uitvoerbestand kan niet worden hernoemd naar:", "<out.bak>",
-                   "Op die plaats staat een map."}},
-        FaultCase{"FullDisk",
-                  [](const TempDir&, std::string&, std::string& output) { output = "/dev/full"; },
-                  {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol."}},
-        FaultCase{"LineOverLimit",
-                  [](const TempDir& dir, std::string& input, std::string& output) {
-                      Separate(dir, input, output);
-                      AddLongLine(input);
-                  },
-                  {"Regel 3 is te lang in:", "<in>"}},
-        FaultCase{"LineOverLimitInPlace",
-                  [](const TempDir& dir, std::string& input, std::string& output) {
-                      InPlace(dir, input, output);
-                      AddLongLine(input);
-                  },
-                  {"Regel 3 is te lang in:", "<out.bak>"}},
+                  Refusal,
+                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
+                   "Op die plaats staat een verwijzing die nergens heen leidt.", kNotPossible}},
+        FaultCase{
+            "OutputLinksToItsOwnBackup",
+            [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                WriteFile(output + ".bak", "OLD");
+                std::filesystem::create_symlink(output + ".bak", output);
+            },
+            Refusal,
+            {"Uitvoerbestand en backupbestand zijn hetzelfde bestand:", "<out>", kNotPossible}},
+#endif
+        FaultCase{
+            "FolderAtBackupPathInPlace",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                InPlace(dir, input, output, hooks);
+                std::filesystem::create_directory(output + ".bak");
+                WriteFile(output + ".bak/x", "x");
+            },
+            Refusal,
+            {"Backup kan niet worden gemaakt van:", "<out>",
+             "Op de plaats van de backup staat een map.", kNotPossible}},
+        FaultCase{
+            "NulInOutputPath",
+            [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                WriteFile(output, "OUT");
+                output += std::string(1, '\0') + ".gsi";
+            },
+            Refusal,
+            {"Ongeldig teken (NUL) in de naam:", "<dir>/out.gsi\xE2\x90\x80.gsi", kNotPossible}},
+        FaultCase{
+            "FullDiskInPlace",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                InPlace(dir, input, output, hooks);
+                hooks.writeFault = FullDisk;
+            },
+            Failure,
+            {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol.", kAborted}},
+        FaultCase{
+            "LineOverLimitInPlace",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                InPlace(dir, input, output, hooks);
+                AddLongLine(input);
+            },
+            Failure,
+            {"Regel 3 is te lang in:", "<in>", kAborted}},
         FaultCase{"CompletedLineOverLimit",
-                  [](const TempDir&, std::string& input, std::string&) {
+                  [](const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
                       WriteFile(input, std::string(32767, '1'));
+                      WriteFile(output, "OUT");
                   },
-                  {"Regel 1 is te lang in:", "<in>"}},
-        FaultCase{"LineCountOverflowInPlace",
-                  InPlace,
-                  {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<out.bak>"},
-                  RunLimits{1}}),
+                  Failure,
+                  {"Regel 1 is te lang in:", "<in>", kAborted}},
+        FaultCase{
+            "LineCountOverflowInPlace",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                InPlace(dir, input, output, hooks);
+                hooks.maxLineCount = 1;
+            },
+            Failure,
+            {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<in>", kAborted}},
+        FaultCase{
+            "OldBackupCannotBeMovedAside",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                WithOutputAndBackup(dir, input, output, hooks);
+                hooks.move = FailMove([](const std::string& from, const std::string&) {
+                    return EndsWith(from, ".bak");
+                });
+            },
+            Failure,
+            {"Oud backupbestand kan niet worden verwijderd:", "<out>.bak",
+             "Het bestand is in gebruik.", kAborted}},
+        FaultCase{
+            "OutputCannotBecomeTheBackup",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                WithOutputAndBackup(dir, input, output, hooks);
+                hooks.move = FailMove([](const std::string& from, const std::string& to) {
+                    return EndsWith(to, ".bak") && !EndsWith(from, ".tmp");
+                });
+            },
+            Failure,
+            {"Uitvoerbestand kan niet worden hernoemd naar:", "<out>.bak",
+             "Het bestand is in gebruik.", kAborted}},
+        FaultCase{
+            "NewOutputCannotBePutInPlace",
+            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                WithOutputAndBackup(dir, input, output, hooks);
+                hooks.move = FailMove([](const std::string& from, const std::string&) {
+                    return EndsWith(from, ".tmp") && from.find(".bak.") == std::string::npos;
+                });
+            },
+            Failure,
+            {"Uitvoerbestand kan niet worden vervangen:", "<out>", "Het bestand is in gebruik.",
+             kAborted}}),
     test::RowName());
 
 }  // namespace

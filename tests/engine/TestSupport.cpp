@@ -21,6 +21,25 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+Snapshot TakeSnapshot(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    Snapshot snapshot;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).generic_string();
+        const fs::file_status status = entry.symlink_status();
+        if (fs::is_symlink(status)) {
+            snapshot[name] = "<link to " + fs::read_symlink(entry.path()).generic_string() + ">";
+        } else if (fs::is_directory(status)) {
+            snapshot[name] = "<folder>";
+        } else if (fs::is_regular_file(status)) {
+            snapshot[name] = ReadFile(entry.path().string());
+        } else {
+            snapshot[name] = "<other>";
+        }
+    }
+    return snapshot;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

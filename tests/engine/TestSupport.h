@@ -5,10 +5,25 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "RunServices.h"
+
+namespace tessavo {
+
+// Messages print as their lines in failed expectations.
+inline void PrintTo(const Message& message, std::ostream* os) {
+    *os << "{kind " << static_cast<int>(message.kind) << ", icon " << static_cast<int>(message.icon)
+        << ", buttons " << static_cast<int>(message.buttons) << ", title "
+        << (message.title ? '"' + *message.title + '"' : "none") << ", lines:";
+    for (const std::string& line : message.lines) *os << " \"" << line << '"';
+    *os << '}';
+}
+
+}  // namespace tessavo
 
 namespace tessavo::test {
 
@@ -68,6 +83,11 @@ struct RowName {
         return info.param.name;
     }
 };
+
+// Everything in a folder, for byte-for-byte comparisons: each name with its content (a
+// link's target, "<folder>" and so on for what is no regular file).
+using Snapshot = std::map<std::string, std::string>;
+Snapshot TakeSnapshot(const std::filesystem::path& folder);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // fails the test when it is missing

@@ -11,7 +11,10 @@ namespace tessavo {
 namespace {
 
 std::vector<std::string> ReadLines(const std::string& path) {
-    LineReader reader(path);
+    std::error_code ec;
+    fs::File file = fs::File::OpenForReading(path, ec);
+    EXPECT_FALSE(ec) << path;
+    LineReader reader(file, 0);
     std::vector<std::string> lines;
     std::string_view line;
     while (reader.Next(line) == LineReader::Status::Line) lines.emplace_back(line);
@@ -63,20 +66,27 @@ TEST(LineReaderTest, CrLfSplitAcrossBlocks) {
 TEST(LineReaderTest, LineOverLimitIsReported) {
     test::TempDir dir;
     test::WriteFile(dir / "in.gsi", std::string(32767, 'a') + "\n" + std::string(32768, 'b'));
-    LineReader reader(dir / "in.gsi");
+    std::error_code ec;
+    fs::File file = fs::File::OpenForReading(dir / "in.gsi", ec);
+    LineReader reader(file, 0);
     std::string_view line;
     ASSERT_EQ(reader.Next(line), LineReader::Status::Line);
     EXPECT_EQ(line.size(), 32767u);
     EXPECT_EQ(reader.Next(line), LineReader::Status::TooLong);
 }
 
-TEST(OutputFileTest, FullDiskIsAnError) {
-    OutputFile out("/dev/full");
-    EXPECT_FALSE(out.createdNew());
-    out.WriteLine("110001+00000001 ");
+TEST(OutputFileTest, FailedWriteIsReportedByFinish) {
+    // A disk that fills up while the second block is written.
+    test::TempDir dir;
+    std::error_code ec;
+    OutputFile out(fs::File::CreateNew(dir / "out.gsi", ec), [](std::uint64_t offset) {
+        return offset > 0 ? std::make_error_code(std::errc::no_space_on_device) : std::error_code();
+    });
+    ASSERT_FALSE(ec);
+    for (int i = 0; i < 70000; ++i) out.WriteLine("110001+00000001 ");
     try {
-        out.Close();
-        FAIL() << "closing /dev/full succeeded";
+        out.Finish();
+        FAIL() << "a full disk went unnoticed";
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), std::errc::no_space_on_device);
     }

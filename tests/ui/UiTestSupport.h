@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// Helpers for the Qt tests: answering a modal window, and the windows left open.
 #pragma once
 
 #include <QApplication>

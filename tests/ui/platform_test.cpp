@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// Smoke tests of the Qt window's adaptors: the real message box, file dialogs and INI store.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "IniSettingsStore.h"
 #include "QtDialogs.h"
 #include "QtTranslation.h"
-#include "SettingsStore.h"
 #include "UiTestSupport.h"
 
 using tessavo::FileDialogRequest;
@@ -40,7 +40,7 @@ class PlatformTest : public QObject {
     void settingsStore();
 
   private:
-    FileDialogRequest request(const QString& title) const;
+    FileDialogRequest request(const std::string& title) const;
 
     QTemporaryDir dir_;
     QWidget parent_;
@@ -111,12 +111,13 @@ void PlatformTest::messageBox() {
         }
     });
     tessavo::QtDialogs dialogs;
+    dialogs.SetParent(&parent_);
     const MessageAnswer given =
-        dialogs.showMessage(&parent_, Message{tessavo::MessageKind::Question,
-                                              {"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"},
-                                              icon,
-                                              buttons,
-                                              "Let op"});
+        dialogs.ShowMessage(Message{tessavo::MessageKind::Question,
+                                    {"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"},
+                                    icon,
+                                    buttons,
+                                    "Let op"});
 
     QCOMPARE(given, answer);
     QCOMPARE(text, QString("Uitvoerbestand bestaat al ! <a.gsi>\nDoorgaan?"));
@@ -128,9 +129,9 @@ void PlatformTest::messageBox() {
     QCOMPARE(shownButtons, buttonTexts);
 }
 
-FileDialogRequest PlatformTest::request(const QString& title) const {
+FileDialogRequest PlatformTest::request(const std::string& title) const {
     return {title,
-            dir_.path(),
+            dir_.path().toStdString(),
             {{"GSI bestanden (*.gsi;*.raw)", {"*.gsi", "*.raw"}}, {"Alle bestanden (*.*)", {"*"}}},
             "GSI"};
 }
@@ -168,7 +169,8 @@ void PlatformTest::openDialog() {
         QTest::keyClick(nameBox, Qt::Key_Return);
     });
     tessavo::QtDialogs dialogs;
-    const auto chosen = dialogs.getOpenFileName(&parent_, request("Inlezen GSI bestand"));
+    dialogs.SetParent(&parent_);
+    const auto chosen = dialogs.ShowOpenDialog(request("Inlezen GSI bestand"));
 
     QCOMPARE(title, QString("Inlezen GSI bestand"));
     QCOMPARE(directory, dir_.path());
@@ -177,7 +179,8 @@ void PlatformTest::openDialog() {
     QCOMPARE(types, QStringList({"GSI bestanden (*.gsi;*.raw)", "Alle bestanden (*.*)"}));
     shown.sort();
     QCOMPARE(shown, QStringList({"a.GSI", "b.gsi", "c.Raw"}));
-    QCOMPARE(chosen, std::optional<QString>(QDir::toNativeSeparators(dir_.filePath("nieuw.GSI"))));
+    QCOMPARE(chosen,
+             std::optional(QDir::toNativeSeparators(dir_.filePath("nieuw.GSI")).toStdString()));
 }
 
 void PlatformTest::saveDialog_data() {
@@ -207,34 +210,37 @@ void PlatformTest::saveDialog() {
         }
     });
     tessavo::QtDialogs dialogs;
-    const auto chosen = dialogs.getSaveFileName(&parent_, request("Opslaan GSI bestand"));
+    dialogs.SetParent(&parent_);
+    const auto chosen = dialogs.ShowSaveDialog(request("Opslaan GSI bestand"));
 
     QCOMPARE(title, QString("Opslaan GSI bestand"));
-    QCOMPARE(chosen, cancel ? std::nullopt : std::optional(QDir::toNativeSeparators(existing)));
+    QCOMPARE(chosen, cancel ? std::nullopt
+                            : std::optional(QDir::toNativeSeparators(existing).toStdString()));
 }
 
 void PlatformTest::settingsStore() {
     const QString config = dir_.filePath("config");
-    QCOMPARE(tessavo::SettingsStore::UserFileName(), config + "/Brakmor.conf");
+    QCOMPARE(tessavo::IniSettingsStore::UserFileName(), config + "/Brakmor.conf");
     {
-        tessavo::SettingsStore store;
-        QCOMPARE(store.fileName(), config + "/Brakmor.conf");
-        QCOMPARE(store.read("InputGSI", "standaard"), QString("standaard"));
-        store.write("InputGSI", "");
-        store.write("OutputGSI", "C:\\TEST.GSI");
-        store.write("OutFormat", " 8");
-        store.sync();
+        tessavo::IniSettingsStore store;
+        QCOMPARE(store.FileName(), config + "/Brakmor.conf");
+        QCOMPARE(QString::fromStdString(store.Read("InputGSI", "standaard")), QString("standaard"));
+        store.Write("InputGSI", "");
+        store.Write("OutputGSI", "C:\\MÉTINGEN\\TEST.GSI");
+        store.Write("OutFormat", " 8");
+        store.Flush();
     }
     QFile file(config + "/Brakmor.conf");
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     QVERIFY2(text.startsWith("[Tessavo]\n"), text.constData());
 
-    tessavo::SettingsStore store;
+    tessavo::IniSettingsStore store;
     // A stored empty text is a value, not a missing key.
-    QCOMPARE(store.read("InputGSI", "standaard"), QString(""));
-    QCOMPARE(store.read("OutputGSI", ""), QString("C:\\TEST.GSI"));
-    QCOMPARE(store.read("OutFormat", "0"), QString(" 8"));
+    QCOMPARE(QString::fromStdString(store.Read("InputGSI", "standaard")), QString(""));
+    QCOMPARE(QString::fromStdString(store.Read("OutputGSI", "")),
+             QString("C:\\MÉTINGEN\\TEST.GSI"));
+    QCOMPARE(QString::fromStdString(store.Read("OutFormat", "0")), QString(" 8"));
 }
 
 QTEST_MAIN(PlatformTest)

@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// InstallDutchQtTranslation: loads qtbase_nl from Qt's translations folder.
 #include "QtTranslation.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// QtDialogs: the requests of the controller turned into QMessageBox and QFileDialog.
 #include "QtDialogs.h"
 
 #include <QDir>
@@ -9,9 +9,10 @@ namespace tessavo {
 
 namespace {
 
-std::optional<QString> ExecFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                      QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, request.title, request.directory);
+std::optional<std::string> ExecFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                          QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, QString::fromStdString(request.title),
+                       QString::fromStdString(request.directory));
     dialog.setAcceptMode(mode);
     // AnyFile: the open dialog accepts a name that does not exist (yet); the run reports a
     // missing input itself. The backup step handles an existing output, so no overwrite
@@ -22,25 +23,30 @@ std::optional<QString> ExecFileDialog(QWidget* parent, const FileDialogRequest& 
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList nameFilters;
     for (const FileFilter& filter : request.filters) {
-        nameFilters << QStringLiteral("%1 (%2)").arg(filter.caption, filter.patterns.join(u' '));
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns) {
+            patterns << QString::fromStdString(pattern);
+        }
+        nameFilters << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.caption),
+                                                     patterns.join(u' '));
     }
     dialog.setNameFilters(nameFilters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
     const QStringList files = dialog.selectedFiles();
-    return QDir::toNativeSeparators(files.value(0));
+    return QDir::toNativeSeparators(files.value(0)).toStdString();
 }
 
 }  // namespace
 
-MessageAnswer QtDialogs::showMessage(QWidget* parent, const Message& message) {
+MessageAnswer QtDialogs::ShowMessage(const Message& message) {
     QStringList lines;
     for (const std::string& line : message.lines) {
         lines << QString::fromStdString(line);
     }
-    QMessageBox box(parent);
+    QMessageBox box(parent_);
     box.setTextFormat(Qt::PlainText);  // paths may hold "<" or "&"
     box.setText(lines.join(u'\n'));
     box.setWindowTitle(QString::fromStdString(message.title.value_or(std::string())));
@@ -55,14 +61,12 @@ MessageAnswer QtDialogs::showMessage(QWidget* parent, const Message& message) {
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
-std::optional<QString> QtDialogs::getOpenFileName(QWidget* parent,
-                                                  const FileDialogRequest& request) {
-    return ExecFileDialog(parent, request, QFileDialog::AcceptOpen);
+std::optional<std::string> QtDialogs::ShowOpenDialog(const FileDialogRequest& request) {
+    return ExecFileDialog(parent_, request, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> QtDialogs::getSaveFileName(QWidget* parent,
-                                                  const FileDialogRequest& request) {
-    return ExecFileDialog(parent, request, QFileDialog::AcceptSave);
+std::optional<std::string> QtDialogs::ShowSaveDialog(const FileDialogRequest& request) {
+    return ExecFileDialog(parent_, request, QFileDialog::AcceptSave);
 }
 
 }  // namespace tessavo

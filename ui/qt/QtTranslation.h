@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// InstallDutchQtTranslation: Qt's own Dutch texts for its standard buttons and dialogs.
 #pragma once
 
 class QCoreApplication;

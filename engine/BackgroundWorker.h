@@ -1,0 +1,35 @@
+// Tessavo - cleaning of Leica GSI measurement files.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace tessavo {
+
+// Runs one job at a time on a thread of its own, so that a file's system calls overlap
+// with the cleaning of the data before or after them.
+class BackgroundWorker {
+  public:
+    BackgroundWorker();  // throws std::system_error when no thread can be started
+    ~BackgroundWorker();
+    BackgroundWorker(const BackgroundWorker&) = delete;
+    BackgroundWorker& operator=(const BackgroundWorker&) = delete;
+
+    // Waits for the job in hand, then starts `job`.
+    void Run(std::function<void()> job);
+    // Returns when no job is in hand; what the job wrote is visible afterwards.
+    void Wait();
+
+  private:
+    void Loop();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+}  // namespace tessavo

@@ -1,0 +1,84 @@
+// frmTessavo: the program's one window on Qt, a thin view over TessavoController.
+#pragma once
+
+#include <QDialog>
+#include <chrono>
+
+#include "TessavoController.h"
+#include "TessavoView.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessavo {
+
+class Dialogs;
+class SettingsStore;
+
+// The one window of the program. It is a QDialog for the keyboard behaviour it brings:
+// Enter presses the default button unless another push button has the focus, and Esc
+// rejects. It places the controls and passes every event to the controller, which decides.
+class frmTessavo final : public QDialog, private TessavoView {
+    Q_OBJECT
+
+  public:
+    // `eventInterval`: see TessavoController; tests pass 0.
+    frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
+
+    bool IsRunning() const { return controller_.IsRunning(); }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void CreateControls();
+
+    // TessavoView: the controls as the controller sees them.
+    void SetVersionText(const std::string& text) override;
+    std::string InputPath() const override;
+    void SetInputPath(const std::string& path) override;
+    std::string OutputPath() const override;
+    void SetOutputPath(const std::string& path) override;
+    bool ReplaceChecked() const override;
+    void SetReplaceChecked(bool checked) override;
+    bool AutoBackupChecked() const override;
+    void SetAutoBackupChecked(bool checked) override;
+    OutputFormat SelectedFormat() const override;
+    void SelectFormat(OutputFormat format) override;
+    void EnableOutput(bool enabled) override;
+    void SetBusy(bool busy) override;
+    void MakeProcessDefault() override;
+    void ProcessPendingEvents() override;
+    void Close() override;
+
+    TessavoController controller_;
+
+    QLabel* Picture1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblVersion = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtInputGSI = nullptr;
+    QPushButton* cmdInputGSI = nullptr;
+    QRadioButton* optGSI8 = nullptr;
+    QCheckBox* chkReplace = nullptr;
+    QRadioButton* optGSI16 = nullptr;
+    QCheckBox* chkAutoBackup = nullptr;
+    QRadioButton* optOutIsIn = nullptr;
+    QLabel* lblOutputGSI = nullptr;
+    QLineEdit* txtOutputGSI = nullptr;
+    QPushButton* cmdOutputGSI = nullptr;
+    QPushButton* cmdProcessGSI = nullptr;
+    QPushButton* cmdCancel = nullptr;
+};
+
+}  // namespace tessavo
