@@ -214,7 +214,13 @@ void TessavoController::cmdProcessGSI_Click() {
     CleaningRun(view_.InputPath(), view_.OutputPath(), view_.AutoBackupChecked(), *this);
 }
 
-bool TessavoController::Form_DragOver(const std::string& path) const { return FileExists(path); }
+bool TessavoController::Form_DragOver(const std::string& path) const {
+    try {
+        return FileExists(path);
+    } catch (const std::exception&) {
+        return false;  // a path that cannot be looked at is no file to take
+    }
+}
 
 bool TessavoController::Form_DragDrop(const std::string& path) {
     if (!Form_DragOver(path)) return false;

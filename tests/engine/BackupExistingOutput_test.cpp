@@ -74,9 +74,13 @@ TEST_P(BackupTableTest, LeavesDiskAsExpected) {
                                     : c.backupPresent             ? "OLD"
                                                                   : "";
     EXPECT_EQ(Exists(output), !outputAfter.empty());
-    if (!outputAfter.empty()) EXPECT_EQ(ReadFile(output), outputAfter);
+    if (!outputAfter.empty()) {
+        EXPECT_EQ(ReadFile(output), outputAfter);
+    }
     EXPECT_EQ(Exists(backup), !backupAfter.empty());
-    if (!backupAfter.empty()) EXPECT_EQ(ReadFile(backup), backupAfter);
+    if (!backupAfter.empty()) {
+        EXPECT_EQ(ReadFile(backup), backupAfter);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -300,130 +300,122 @@ const char* const kAborted = "Bewerking is afgebroken.";
 constexpr auto Refusal = MessageKind::Refusal;
 constexpr auto Failure = MessageKind::Failure;
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, RunFaultTest,
-    testing::Values(
-        FaultCase{"OutputFolderMissing",
-                  [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
-                      output = dir / "geen/out.gsi";
-                  },
-                  Failure,
-                  {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
-                   "De map of het bestand bestaat niet.", kAborted}},
-        FaultCase{"OutputIsFolder",
-                  [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
-                      std::filesystem::create_directory(output);
-                  },
-                  Refusal,
-                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
-                   "Op die plaats staat een map.", kNotPossible}},
+const FaultCase kFaults[] = {
+    FaultCase{"OutputFolderMissing",
+              [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
+                  output = dir / "geen/out.gsi";
+              },
+              Failure,
+              {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
+               "De map of het bestand bestaat niet.", kAborted}},
+    FaultCase{"OutputIsFolder",
+              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                  std::filesystem::create_directory(output);
+              },
+              Refusal,
+              {"Uitvoerbestand is geen gewoon bestand:", "<out>", "Op die plaats staat een map.",
+               kNotPossible}},
 #ifndef _WIN32
-        FaultCase{"FifoAtOutput",
-                  [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
-                      ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
-                  },
-                  Refusal,
-                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
-                   "Op die plaats staat een pipe (FIFO).", kNotPossible}},
-        FaultCase{"DanglingLinkAtOutput",
-                  [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
-                      std::filesystem::create_symlink(dir / "weg.gsi", output);
-                  },
-                  Refusal,
-                  {"Uitvoerbestand is geen gewoon bestand:", "<out>",
-                   "Op die plaats staat een verwijzing die nergens heen leidt.", kNotPossible}},
-        FaultCase{
-            "OutputLinksToItsOwnBackup",
-            [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
-                WriteFile(output + ".bak", "OLD");
-                std::filesystem::create_symlink(output + ".bak", output);
-            },
-            Refusal,
-            {"Uitvoerbestand en backupbestand zijn hetzelfde bestand:", "<out>", kNotPossible}},
+    FaultCase{"FifoAtOutput",
+              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                  ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+              },
+              Refusal,
+              {"Uitvoerbestand is geen gewoon bestand:", "<out>",
+               "Op die plaats staat een pipe (FIFO).", kNotPossible}},
+    FaultCase{"DanglingLinkAtOutput",
+              [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
+                  std::filesystem::create_symlink(dir / "weg.gsi", output);
+              },
+              Refusal,
+              {"Uitvoerbestand is geen gewoon bestand:", "<out>",
+               "Op die plaats staat een verwijzing die nergens heen leidt.", kNotPossible}},
+    FaultCase{"OutputLinksToItsOwnBackup",
+              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                  WriteFile(output + ".bak", "OLD");
+                  std::filesystem::create_symlink(output + ".bak", output);
+              },
+              Refusal,
+              {"Uitvoerbestand en backupbestand zijn hetzelfde bestand:", "<out>", kNotPossible}},
 #endif
-        FaultCase{
-            "FolderAtBackupPathInPlace",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                InPlace(dir, input, output, hooks);
-                std::filesystem::create_directory(output + ".bak");
-                WriteFile(output + ".bak/x", "x");
-            },
-            Refusal,
-            {"Backup kan niet worden gemaakt van:", "<out>",
-             "Op de plaats van de backup staat een map.", kNotPossible}},
-        FaultCase{
-            "NulInOutputPath",
-            [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
-                WriteFile(output, "OUT");
-                output += std::string(1, '\0') + ".gsi";
-            },
-            Refusal,
-            {"Ongeldig teken (NUL) in de naam:", "<dir>/out.gsi\xE2\x90\x80.gsi", kNotPossible}},
-        FaultCase{
-            "FullDiskInPlace",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                InPlace(dir, input, output, hooks);
-                hooks.writeFault = FullDisk;
-            },
-            Failure,
-            {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol.", kAborted}},
-        FaultCase{
-            "LineOverLimitInPlace",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                InPlace(dir, input, output, hooks);
-                AddLongLine(input);
-            },
-            Failure,
-            {"Regel 3 is te lang in:", "<in>", kAborted}},
-        FaultCase{"CompletedLineOverLimit",
-                  [](const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
-                      WriteFile(input, std::string(32767, '1'));
-                      WriteFile(output, "OUT");
-                  },
-                  Failure,
-                  {"Regel 1 is te lang in:", "<in>", kAborted}},
-        FaultCase{
-            "LineCountOverflowInPlace",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                InPlace(dir, input, output, hooks);
-                hooks.maxLineCount = 1;
-            },
-            Failure,
-            {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<in>", kAborted}},
-        FaultCase{
-            "OldBackupCannotBeMovedAside",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                WithOutputAndBackup(dir, input, output, hooks);
-                hooks.move = FailMove([](const std::string& from, const std::string&) {
-                    return EndsWith(from, ".bak");
-                });
-            },
-            Failure,
-            {"Oud backupbestand kan niet worden verwijderd:", "<out>.bak",
-             "Het bestand is in gebruik.", kAborted}},
-        FaultCase{
-            "OutputCannotBecomeTheBackup",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                WithOutputAndBackup(dir, input, output, hooks);
-                hooks.move = FailMove([](const std::string& from, const std::string& to) {
-                    return EndsWith(to, ".bak") && !EndsWith(from, ".tmp");
-                });
-            },
-            Failure,
-            {"Uitvoerbestand kan niet worden hernoemd naar:", "<out>.bak",
-             "Het bestand is in gebruik.", kAborted}},
-        FaultCase{
-            "NewOutputCannotBePutInPlace",
-            [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                WithOutputAndBackup(dir, input, output, hooks);
-                hooks.move = FailMove([](const std::string& from, const std::string&) {
-                    return EndsWith(from, ".tmp") && from.find(".bak.") == std::string::npos;
-                });
-            },
-            Failure,
-            {"Uitvoerbestand kan niet worden vervangen:", "<out>", "Het bestand is in gebruik.",
-             kAborted}}),
-    test::RowName());
+    FaultCase{"FolderAtBackupPathInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  InPlace(dir, input, output, hooks);
+                  std::filesystem::create_directory(output + ".bak");
+                  WriteFile(output + ".bak/x", "x");
+              },
+              Refusal,
+              {"Backup kan niet worden gemaakt van:", "<out>",
+               "Op de plaats van de backup staat een map.", kNotPossible}},
+    FaultCase{"NulInOutputPath",
+              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+                  WriteFile(output, "OUT");
+                  output += std::string(1, '\0') + ".gsi";
+              },
+              Refusal,
+              {"Ongeldig teken (NUL) in de naam:", "<dir>/out.gsi\xE2\x90\x80.gsi", kNotPossible}},
+    FaultCase{
+        "FullDiskInPlace",
+        [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+            InPlace(dir, input, output, hooks);
+            hooks.writeFault = FullDisk;
+        },
+        Failure,
+        {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol.", kAborted}},
+    FaultCase{"LineOverLimitInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  InPlace(dir, input, output, hooks);
+                  AddLongLine(input);
+              },
+              Failure,
+              {"Regel 3 is te lang in:", "<in>", kAborted}},
+    FaultCase{"CompletedLineOverLimit",
+              [](const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
+                  WriteFile(input, std::string(32767, '1'));
+                  WriteFile(output, "OUT");
+              },
+              Failure,
+              {"Regel 1 is te lang in:", "<in>", kAborted}},
+    FaultCase{"LineCountOverflowInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  InPlace(dir, input, output, hooks);
+                  hooks.maxLineCount = 1;
+              },
+              Failure,
+              {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<in>", kAborted}},
+    FaultCase{"OldBackupCannotBeMovedAside",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  WithOutputAndBackup(dir, input, output, hooks);
+                  hooks.move = FailMove([](const std::string& from, const std::string&) {
+                      return EndsWith(from, ".bak");
+                  });
+              },
+              Failure,
+              {"Oud backupbestand kan niet worden verwijderd:", "<out>.bak",
+               "Het bestand is in gebruik.", kAborted}},
+    FaultCase{"OutputCannotBecomeTheBackup",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  WithOutputAndBackup(dir, input, output, hooks);
+                  hooks.move = FailMove([](const std::string& from, const std::string& to) {
+                      return EndsWith(to, ".bak") && !EndsWith(from, ".tmp");
+                  });
+              },
+              Failure,
+              {"Uitvoerbestand kan niet worden hernoemd naar:", "<out>.bak",
+               "Het bestand is in gebruik.", kAborted}},
+    FaultCase{"NewOutputCannotBePutInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  WithOutputAndBackup(dir, input, output, hooks);
+                  hooks.move = FailMove([](const std::string& from, const std::string&) {
+                      return EndsWith(from, ".tmp") && from.find(".bak.") == std::string::npos;
+                  });
+              },
+              Failure,
+              {"Uitvoerbestand kan niet worden vervangen:", "<out>", "Het bestand is in gebruik.",
+               kAborted}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaults), test::RowName());
 
 }  // namespace
 }  // namespace tessavo
