@@ -2,7 +2,9 @@
 //
 // Times CleaningRun over a large generated GSI file, to GSI-16 and to GSI-8, next to a
 // plain block copy of the same file in the same run, and prints the ratio to the copy.
-// Usage: bench_cleaning [size in MB, default 200] [folder, default the temp folder]
+// Usage: bench_cleaning [size in MB, default 200] [folder, default the temp folder] [keep]
+// With "keep" the generated input stays as <folder>/tessavo-bench/input.gsi, to time other
+// front ends (tessavo-cli, the window) on the same file.
 
 #include <algorithm>
 #include <chrono>
@@ -183,6 +185,12 @@ int main(int argc, char** argv) {
                 mb / to8, to8, to8 / copy, lines8);
     std::printf("peak memory: %ld KiB after a 16 MB run, %ld KiB after the %.0f MB runs\n",
                 smallPeak, PeakMemoryKiB(), mb);
-    std::filesystem::remove_all(folder);
+    if (argc > 3 && std::string(argv[3]) == "keep") {
+        RemoveOutputs(output);
+        std::filesystem::remove(small);
+        std::printf("kept %s\n", input.c_str());
+    } else {
+        std::filesystem::remove_all(folder);
+    }
     return 0;
 }

@@ -6,7 +6,6 @@
 # Usage: build-windows.sh [--no-tests]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-tessavo_deps_helper_only=1
 source "$root/scripts/deps.sh"
 tessavo_install_missing cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine \
     fonts-liberation wixl xvfb xauth xdotool

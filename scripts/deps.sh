@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running need, when missing.
-# Sourced by run.sh and test.sh; build-windows.sh sets tessavo_deps_helper_only=1 first,
-# to use the helper for its own list.
+# The Debian packages that building and running need, those that the tests and the
+# package add, and a function that installs the missing ones (with sudo when not root).
+# Sourced by the other scripts, which install what they need.
 set -euo pipefail
 
-tessavo_packages=(
-    build-essential cmake
+tessavo_build_packages=(build-essential cmake qt6-base-dev libgl-dev)
+# The window needs Qt's xcb platform plugin, the fonts its layout is measured with and Qt's
+# Dutch texts for its own buttons.
+tessavo_run_packages=(qt6-qpa-plugins fonts-liberation qt6-translations-l10n)
+# GoogleTest; the validators of the desktop entry and the AppStream data; what CPack needs
+# to make the Debian package (dpkg-shlibdeps, file) and lintian to check it.
+tessavo_test_packages=(
     googletest libgtest-dev
-    qt6-base-dev qt6-translations-l10n libgl-dev
-    fonts-liberation
-    xvfb xauth
+    desktop-file-utils appstream
+    dpkg-dev file lintian
 )
 
 tessavo_install_missing() {
@@ -24,8 +28,8 @@ tessavo_install_missing() {
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # sudo resets the environment, so the setting goes through env on its far side.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
-
-[ -n "${tessavo_deps_helper_only:-}" ] || tessavo_install_missing "${tessavo_packages[@]}"

@@ -7,7 +7,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-windows"
 out="$root/docs/screenshot-windows.png"
-tessavo_deps_helper_only=1
 source "$root/scripts/deps.sh"
 tessavo_install_missing imagemagick
 if [ ! -f "$build/Tessavo.exe" ] || [ ! -f "$build/tests/installer/find_window.exe" ]; then

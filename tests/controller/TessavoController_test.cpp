@@ -254,19 +254,19 @@ TEST_P(ToggleTest, OutputFollowsOnlyWhileChecked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replace, ToggleTest,
-    testing::Values(ToggleCase{"CheckingCopiesTheInputAndGreysTheOutput", false,
-                               [](ControllerTest& t) { t.ClickReplace(); }, "/data/in.gsi", false},
-                    ToggleCase{"ClearingFreesTheOutputAndKeepsTheCopy", true,
-                               [](ControllerTest& t) { t.ClickReplace(); }, "/data/in.gsi", true},
-                    ToggleCase{"TypingMovesTheOutputWhileChecked", true,
-                               [](ControllerTest& t) { t.Type("/b/nieuw.gsi"); }, "/b/nieuw.gsi",
-                               false},
-                    ToggleCase{"TypingLeavesAFreeOutput", true,
-                               [](ControllerTest& t) {
-                                   t.ClickReplace();
-                                   t.Type("/b/nieuw.gsi");
-                               },
-                               "/data/in.gsi", true}),
+    testing::Values(
+        ToggleCase{"CheckingCopiesTheInputAndGreysTheOutput", false,
+                   [](ControllerTest& test) { test.ClickReplace(); }, "/data/in.gsi", false},
+        ToggleCase{"ClearingFreesTheOutputAndKeepsTheCopy", true,
+                   [](ControllerTest& test) { test.ClickReplace(); }, "/data/in.gsi", true},
+        ToggleCase{"TypingMovesTheOutputWhileChecked", true,
+                   [](ControllerTest& test) { test.Type("/b/nieuw.gsi"); }, "/b/nieuw.gsi", false},
+        ToggleCase{"TypingLeavesAFreeOutput", true,
+                   [](ControllerTest& test) {
+                       test.ClickReplace();
+                       test.Type("/b/nieuw.gsi");
+                   },
+                   "/data/in.gsi", true}),
     RowName());
 
 // Browsing.
