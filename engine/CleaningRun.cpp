@@ -135,7 +135,7 @@ class Stream {
         }
     }
 
-    // Converts the line, completed to whole words with blanks, and writes it.
+    // Converts the line and writes it.
     void WriteRecord(std::string_view line) {
         if (lineCount_ == limits_.maxLineCount)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
@@ -145,15 +145,15 @@ class Stream {
         const bool toGsi16 =
             format == OutputFormat::Gsi16 || (format == OutputFormat::SameAsInput && star);
         char* out = output_->Reserve(MaxConvertedLength(line.size()) + 2);
-        std::size_t size = 0;
+        LineConversion converted;
         try {
-            size = toGsi16 ? ConvertCompletedToGSI16(line, out) : ConvertCompletedToGSI8(line, out);
+            converted = toGsi16 ? ConvertLineToGSI16(line, out) : ConvertLineToGSI8(line, out);
         } catch (const GsiOverflowError&) {
             throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
         }
-        out[size] = '\r';
-        out[size + 1] = '\n';
-        output_->Commit(size + 2);
+        out[converted.size] = '\r';
+        out[converted.size + 1] = '\n';
+        output_->Commit(converted.size + 2);
         ++lineCount_;
     }
 

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// GSI line conversion: the normal form of data fields, lines on the fixed word grid, and
+// lines read word by word on their blanks.
 #include "modGSI.h"
 
 #include <bit>
@@ -68,169 +69,263 @@ inline const char* SkipTrailing(char c, const char* begin, const char* end) {
     return end;
 }
 
-// Writes the normal form of the `size` characters at `field` at `width` to `out`
-// (width + 1 characters).
-char* WriteDataField(const char* field, std::size_t size, std::size_t width, char* out) {
-    const char* begin = field;
-    const char* end = field + size;
-    begin = SkipLeading(' ', begin, end);
-    end = SkipTrailing(' ', begin, end);
+inline bool IsSign(char c) { return c == '+' || c == '-'; }
+
+// Characters cut away on the left of a value lose something real unless they are only the
+// padding a normal form adds or a placeholder carries: zeros, blanks and "-".
+inline bool LosesValue(const char* begin, const char* end) {
+    for (; begin < end; ++begin) {
+        if (*begin != '0' && *begin != ' ' && *begin != '-') return true;
+    }
+    return false;
+}
+
+// Writes `sign` and [value, end) right-aligned in `width` characters: padded with "0" on
+// the left, or keeping the rightmost characters (a cut, counted in `cuts` when it loses
+// something real).
+char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width, char* out,
+                        int& cuts) {
+    *out++ = sign;
+    auto length = static_cast<std::size_t>(end - value);
+    if (length > width) {
+        if (LosesValue(value, end - width)) ++cuts;
+        value = end - width;
+        length = width;
+    }
+    if (width > kPadSlack) {
+        std::memset(out, '0', width - length);
+        std::memcpy(out + (width - length), value, length);
+        return out + width;
+    }
+    std::memset(out, '0', kPadSlack);
+    CopyShort(value, length, out + (width - length));
+    return out + width;
+}
+
+// Writes the normal form of the `size` characters at `field` at `width` (width + 1
+// characters).
+char* WriteNumber(const char* field, std::size_t size, std::size_t width, char* out, int& cuts) {
+    const char* begin = SkipLeading(' ', field, field + size);
+    const char* end = SkipTrailing(' ', begin, field + size);
+
+    // A field ending in "--" stands for a missing value ("+00000000000-----" where an
+    // instrument had no height): read as a number, its first "-" would become the sign.
+    const char* rest = begin < end && IsSign(*begin) ? begin + 1 : begin;
+    if (end - rest >= 2 && end[-1] == '-' && end[-2] == '-') {
+        return WriteRightAligned(rest == begin ? '+' : *begin, rest, end, width, out, cuts);
+    }
 
     // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
     // becomes the sign.
     if (begin < end && *begin == '+') ++begin;
     begin = SkipLeading('0', begin, end);
     char sign = '+';
-    if (begin < end && (*begin == '-' || *begin == '+')) sign = *begin++;
-
-    // Right-align in `width` characters: pad with "0", or keep the rightmost characters.
-    *out++ = sign;
-    std::size_t length = static_cast<std::size_t>(end - begin);
-    if (length > width) {
-        begin = end - width;
-        length = width;
-    }
-    if (width > kPadSlack) {
-        std::memset(out, '0', width - length);
-        std::memcpy(out + (width - length), begin, length);
-        return out + width;
-    }
-    std::memset(out, '0', kPadSlack);
-    CopyShort(begin, length, out + (width - length));
-    return out + width;
+    if (begin < end && IsSign(*begin)) sign = *begin++;
+    return WriteRightAligned(sign, begin, end, width, out, cuts);
 }
 
-// Most fields need none of the rewriting rules: their normal form is a sign followed by
-// their own value characters, right-aligned. ValueStart tells where that value starts:
-// after a "+" or "-" in the sign place (leading zeros after a "+" are removed and padded
-// back, which changes nothing as long as no second sign follows them), or at the first
-// character when that is neither blank, sign nor zero (the value then gets a "+"). A
-// trailing blank, which trimming would remove, rules both out. 0: no such shape.
-template <std::size_t kFieldSize>
-inline std::size_t ValueStart(const char* field) {
-    const char first = field[0];
-    if (field[kFieldSize - 1] == ' ' || first == ' ' || first == '0') return 0;
-    if (first == '-') return 1;
-    if (first != '+') return kFieldSize;  // no sign: the whole field is the value
-    const char* value = SkipLeading('0', field + 1, field + kFieldSize);
-    return value == field + kFieldSize || (*value != '+' && *value != '-') ? 1 : 0;
+// Writes a word's data field. Word 51 holds two numbers, the ppm correction and the prism
+// constant, each with its own sign ("+0000-030", "+00000008+0000000"); read as one number
+// they would merge. Its constant starts at the last sign after the field's first character.
+char* WriteField(bool word51, const char* field, std::size_t size, std::size_t width, char* out,
+                 int& cuts) {
+    if (word51) {
+        for (std::size_t constant = size; constant-- > 1;) {
+            if (IsSign(field[constant])) {
+                out = WriteNumber(field, constant, width - 4, out, cuts);
+                return WriteNumber(field + constant, size - constant, 3, out, cuts);
+            }
+        }
+    }
+    return WriteNumber(field, size, width, out, cuts);
+}
+
+// LosesValue for kCount characters; eight zeros, what GSI-16 values mostly hold beyond
+// the eight characters of GSI-8, are told by one comparison.
+template <std::size_t kCount>
+inline bool LosesValueFixed(const char* begin) {
+    if constexpr (kCount == 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, begin, 8);
+        if (bytes == Repeated('0')) return false;
+    }
+    return LosesValue(begin, begin + kCount);
 }
 
 // Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters.
 template <std::size_t kLength, std::size_t kWidth>
-char* WriteAligned(char sign, const char* value, char* out) {
+char* WriteAligned(char sign, const char* value, char* out, int& cuts) {
     *out++ = sign;
     if constexpr (kWidth >= kLength) {
         std::memset(out, '0', kWidth - kLength);
         std::memcpy(out + (kWidth - kLength), value, kLength);
     } else {
+        if (LosesValueFixed<kLength - kWidth>(value)) ++cuts;
         std::memcpy(out, value + (kLength - kWidth), kWidth);
     }
     return out + kWidth;
 }
 
-// Writes one word of `kWordSize` characters with its data field normalised at `kWidth`.
-template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteWord(const char* word, char* out) {
-    constexpr std::size_t kFieldSize = kWordSize - 7;
-    const char* field = word + 6;
-    std::memcpy(out, word, 6);
-    out += 6;
-    // Word 51 holds two signed values in one field: the ppm correction and, in its last
-    // four characters, the prism constant with its own sign ("+0000-030"). Normalising
-    // the field as one number would merge them, so only the ppm part is normalised.
-    const char inner = field[kFieldSize - 4];
-    const bool twoValues = word[0] == '5' && word[1] == '1' && (inner == '+' || inner == '-');
-    const std::size_t start = twoValues ? 0 : ValueStart<kFieldSize>(field);
-    if (start == 1) {
-        if constexpr (kWidth == kFieldSize - 1) {
-            std::memcpy(out, field, kWordSize - 6);  // the word stays as it is
-            return out + (kWordSize - 6);
+// Writes a data field of kFieldSize characters, the size of a GSI-8 (9) or a GSI-16 (17)
+// word's field, at kWidth. Most such fields need none of the rewriting rules: their normal
+// form is their sign followed by their own value characters, right-aligned. That holds
+// after a "-" in the sign place, and after a "+" as long as no second sign follows its
+// leading zeros (those are removed and padded back, which changes nothing). A blank at
+// either end, which trimming would remove, and word 51 take the general way.
+template <std::size_t kFieldSize, std::size_t kWidth>
+char* WriteFixedField(bool word51, const char* field, char* out, int& cuts) {
+    const char first = field[0];
+    if (!word51 && IsSign(first) && field[kFieldSize - 1] != ' ') {
+        bool plain = first == '-';
+        if (!plain) {
+            const char* value = SkipLeading('0', field + 1, field + kFieldSize);
+            plain = value == field + kFieldSize || !IsSign(*value);
         }
-        out = WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out);
-    } else if (start == kFieldSize) {
-        out = WriteAligned<kFieldSize, kWidth>('+', field, out);
-    } else {
-        const std::size_t kept = twoValues ? 4 : 0;
-        out = WriteDataField(field, kFieldSize - kept, kWidth - kept, out);
-        std::memcpy(out, field + kFieldSize - 4, 4);  // overwritten unless kept
-        out += kept;
+        if (plain) {
+            if constexpr (kWidth == kFieldSize - 1) {
+                std::memcpy(out, field, kFieldSize);  // the field stays as it is
+                return out + kFieldSize;
+            } else {
+                return WriteAligned<kFieldSize - 1, kWidth>(first, field + 1, out, cuts);
+            }
+        }
     }
-    *out++ = word[kWordSize - 1];
-    return out;
+    return WriteField(word51, field, kFieldSize, kWidth, out, cuts);
 }
 
-// Converts the first n characters of `text` as words; characters beyond the end of
-// `text` count as blanks (a "*" line one character short of whole words, or a line that
-// the cleaning run completes to whole words).
+inline bool IsWord51(const char* word) { return word[0] == '5' && word[1] == '1'; }
+
+// Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
+// word completed with blanks. Returns false, having written anything, as soon as the line
+// turns out to be off the grid: a whole word that does not end in a blank, or a word that
+// holds neither sign nor blank at position 7.
 template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteWords(std::string_view text, std::size_t n, char* out) {
+bool WriteGridWords(std::string_view text, char*& out, int& cuts) {
     char padded[kWordSize];
-    for (std::size_t at = 0; at < n; at += kWordSize) {
+    for (std::size_t at = 0; at < text.size(); at += kWordSize) {
         const char* word = text.data() + at;
-        if (at + kWordSize > text.size()) {
-            const std::size_t have = text.size() - at;
+        const std::size_t have = text.size() - at;
+        if (have >= kWordSize) {
+            if (word[kWordSize - 1] != ' ' || !(IsSign(word[6]) || word[6] == ' ')) return false;
+        } else {
+            if (have >= 7 && !(IsSign(word[6]) || word[6] == ' ')) return false;
             std::memcpy(padded, word, have);
             std::memset(padded + have, ' ', kWordSize - have);
             word = padded;
         }
-        out = WriteWord<kWordSize, kWidth>(word, out);
+        // A word of blanks only (blanks after the last word, a gap in the line) is no word.
+        if (word[6] == ' ' && SkipLeading(' ', word, word + kWordSize) == word + kWordSize) {
+            continue;
+        }
+        std::memcpy(out, word, 6);
+        out = WriteFixedField<kWordSize - 7, kWidth>(IsWord51(word), word + 6, out + 6, cuts);
+        *out++ = ' ';
     }
-    return out;
+    return true;
+}
+
+// Writes the words of a line off the grid, read on its blanks: a word's index is its first
+// two characters, its information characters run up to the first sign at positions 3 to 7
+// (padded with "." to four), its data field from that sign to its end. Returns false when a
+// word has no such sign.
+template <std::size_t kWidth>
+bool WriteReadWords(std::string_view text, char*& out, int& cuts) {
+    const char* word = text.data();
+    const char* const end = word + text.size();
+    for (;;) {
+        word = SkipLeading(' ', word, end);
+        if (word == end) return true;
+        const void* blank = std::memchr(word, ' ', static_cast<std::size_t>(end - word));
+        const char* const wordEnd = blank ? static_cast<const char*>(blank) : end;
+        const auto size = static_cast<std::size_t>(wordEnd - word);
+        const std::size_t signEnd = size < 7 ? size : 7;
+        std::size_t sign = 2;
+        while (sign < signEnd && !IsSign(word[sign])) ++sign;
+        if (sign >= signEnd) return false;
+
+        std::memset(out, '.', 6);
+        std::memcpy(out, word, sign);
+        out += 6;
+        const char* field = word + sign;
+        const auto fieldSize = static_cast<std::size_t>(wordEnd - field);
+        if (fieldSize == 17) {
+            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts);
+        } else if (fieldSize == 9) {
+            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts);
+        } else {
+            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts);
+        }
+        *out++ = ' ';
+        word = wordEnd;
+    }
+}
+
+[[noreturn]] void ThrowTooLong(std::size_t length) {
+    throw GsiOverflowError("GSI line too long: " + std::to_string(length) + " characters");
 }
 
 template <std::size_t kWidth>
-std::size_t Convert(std::string_view line, bool complete, char* const out) {
-    constexpr bool kStarOut = kWidth == 16;
-    const bool starIn = !line.empty() && line.front() == '*';
-    std::size_t n;
-    if (starIn) {
-        n = complete ? (line.size() - 1 + 23) / 24 * 24 : line.size() / 24 * 24;
+LineConversion Convert(std::string_view line, char* const out) {
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
+    const bool star = !line.empty() && line.front() == '*';
+    const std::string_view text = star ? line.substr(1) : line;
+    char* const words = kWidth == 16 ? out + 1 : out;
+    char* end = words;
+    int cuts = 0;
+
+    // Most lines are on the grid: convert them so, and start again when one is not.
+    if (star ? WriteGridWords<24, kWidth>(text, end, cuts)
+             : WriteGridWords<16, kWidth>(text, end, cuts)) {
+        const std::size_t wordSize = star ? 24 : 16;
+        const std::size_t completed = (text.size() + wordSize - 1) / wordSize * wordSize;
+        if (completed > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(completed);
     } else {
-        n = complete ? (line.size() + 15) / 16 * 16 : line.size() / 16 * 16;
+        end = words;
+        cuts = 0;
+        if (!WriteReadWords<kWidth>(text, end, cuts)) {
+            std::memcpy(out, line.data(), line.size());
+            return {line.size(), 0, true};
+        }
     }
-    if (n > static_cast<std::size_t>(kMaxWordText)) {
-        throw GsiOverflowError("GSI line too long: word text of " + std::to_string(n) +
-                               " characters");
-    }
-    char* p = out;
-    if (kStarOut) *p++ = '*';
-    p = starIn ? WriteWords<24, kWidth>(line.substr(1), n, p) : WriteWords<16, kWidth>(line, n, p);
-    return static_cast<std::size_t>(p - out);
+    if (end == words) return {};  // no words: an empty line in either format
+    if constexpr (kWidth == 16) out[0] = '*';
+    return {static_cast<std::size_t>(end - out), cuts, false};
 }
 
 template <std::size_t kWidth>
 std::string ConvertToString(std::string_view line) {
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
     std::string out(MaxConvertedLength(line.size()), '\0');
-    out.resize(Convert<kWidth>(line, false, out.data()));
+    out.resize(Convert<kWidth>(line, out.data()).size);
     return out;
 }
 
 }  // namespace
 
 std::size_t MaxConvertedLength(std::size_t lineLength) {
-    // Every input word is at least 16 characters and becomes at most 24, plus the "*"
-    // and the room that the zero padding of the last field may use.
-    return (lineLength / 16 + 1) * 24 + 1 + kPadSlack;
+    // Read on its blanks, a line holds at most one word for every four characters (three
+    // up to its sign and a blank), and every word becomes at most 24 characters; a line on
+    // the grid has fewer words. Then the "*" and the room that the zero padding of the last
+    // field may use.
+    return (lineLength / 4 + 1) * 24 + 1 + kPadSlack;
 }
 
 std::string FormatDataField(std::string_view field, int width) {
     if (width < 0) throw std::invalid_argument("negative data field width");
     const auto w = static_cast<std::size_t>(width);
     std::string out(w + 1 + kPadSlack, '\0');
-    out.resize(static_cast<std::size_t>(WriteDataField(field.data(), field.size(), w, out.data()) -
-                                        out.data()));
+    int cuts = 0;
+    out.resize(static_cast<std::size_t>(
+        WriteNumber(field.data(), field.size(), w, out.data(), cuts) - out.data()));
     return out;
 }
 
 std::string ConvertToGSI8(std::string_view line) { return ConvertToString<8>(line); }
 std::string ConvertToGSI16(std::string_view line) { return ConvertToString<16>(line); }
 
-std::size_t ConvertCompletedToGSI8(std::string_view line, char* out) {
-    return Convert<8>(line, true, out);
-}
-std::size_t ConvertCompletedToGSI16(std::string_view line, char* out) {
-    return Convert<16>(line, true, out);
+LineConversion ConvertLineToGSI8(std::string_view line, char* out) { return Convert<8>(line, out); }
+LineConversion ConvertLineToGSI16(std::string_view line, char* out) {
+    return Convert<16>(line, out);
 }
 
 }  // namespace tessavo
