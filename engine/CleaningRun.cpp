@@ -54,6 +54,37 @@ void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::strin
         {kind, std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
 }
 
+// The closing message of a completed run. Values cut to the output's width and lines copied
+// unchanged are changes beyond the form, which the user has to hear about.
+Message ClosingMessage(const RunResult& result) {
+    if (result.lineCount == 0) {
+        return {MessageKind::Report,
+                {"GSI bestand is leeg !"},
+                MessageIcon::Warning,
+                MessageButtons::Ok,
+                std::nullopt};
+    }
+    Message message{MessageKind::Report,
+                    {"Opgeschoond GSI bestand is gereed",
+                     "Aantal meetregels:  " + std::to_string(result.lineCount)},
+                    MessageIcon::None,
+                    MessageButtons::Ok,
+                    std::nullopt};
+    if (result.cutValues > 0) {
+        message.lines.push_back("Ingekorte waarden (te lang voor het uitvoerformaat): " +
+                                std::to_string(result.cutValues) + ", eerste in regel " +
+                                std::to_string(result.firstCutLine));
+        message.icon = MessageIcon::Warning;
+    }
+    if (result.unchangedLines > 0) {
+        message.lines.push_back("Ongewijzigde regels (niet te lezen als GSI woorden): " +
+                                std::to_string(result.unchangedLines) + ", eerste is regel " +
+                                std::to_string(result.firstUnchangedLine));
+        message.icon = MessageIcon::Warning;
+    }
+    return message;
+}
+
 // The streaming part of a run: both files open, one line at a time.
 class Stream {
   public:
@@ -85,6 +116,8 @@ class Stream {
     }
 
     std::int32_t lineCount() const { return lineCount_; }
+    // The values cut and the lines copied unchanged, in RunResult's fields of that name.
+    const RunResult& changes() const { return changes_; }
 
     // After a failure: closes both files and removes the output when this run created it.
     // Returns false when that removal failed.
@@ -135,7 +168,8 @@ class Stream {
         }
     }
 
-    // Converts the line and writes it.
+    // Converts the line and writes it; keeps count of the values cut and the lines copied
+    // unchanged, with the first input line of each.
     void WriteRecord(std::string_view line) {
         if (lineCount_ == limits_.maxLineCount)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
@@ -155,6 +189,14 @@ class Stream {
         out[converted.size + 1] = '\n';
         output_->Commit(converted.size + 2);
         ++lineCount_;
+        if (converted.cutValues > 0) {
+            if (changes_.cutValues == 0) changes_.firstCutLine = lineNumber_;
+            changes_.cutValues += converted.cutValues;
+        }
+        if (converted.unchanged) {
+            if (changes_.unchangedLines == 0) changes_.firstUnchangedLine = lineNumber_;
+            ++changes_.unchangedLines;
+        }
     }
 
     const std::string& readPath_;
@@ -165,6 +207,7 @@ class Stream {
     std::optional<OutputFile> output_;
     std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
+    RunResult changes_;
 };
 
 }  // namespace
@@ -221,25 +264,14 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
         ShowWarning(services, MessageKind::Failure, std::move(lines));
         return {RunOutcome::Failed, 0};
     }
-    if (!completed) return {RunOutcome::Stopped, stream.lineCount()};
+    RunResult result = stream.changes();
+    result.lineCount = stream.lineCount();
+    result.outcome = completed ? RunOutcome::Completed : RunOutcome::Stopped;
+    if (!completed) return result;
 
-    const std::int32_t count = stream.lineCount();
-    if (count > 0) {
-        services.ShowMessage(
-            {MessageKind::Report,
-             {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
-             MessageIcon::None,
-             MessageButtons::Ok,
-             std::nullopt});
-    } else {
-        services.ShowMessage({MessageKind::Report,
-                              {"GSI bestand is leeg !"},
-                              MessageIcon::Warning,
-                              MessageButtons::Ok,
-                              std::nullopt});
-    }
+    services.ShowMessage(ClosingMessage(result));
     services.MakeProcessDefault();
-    return {RunOutcome::Completed, count};
+    return result;
 }
 
 }  // namespace tessavo
