@@ -77,7 +77,8 @@ void GridLine(Random& random, long point, std::string& line) {
             line += '+' + Padded("STN" + std::to_string(point % 1000), width);
         } else {
             // Coordinates (81, 82) now and then have nine digits, which GSI-8 cannot hold.
-            const long range = index[0] == '8' && index[1] != '3' ? 1000000000 : 100000000;
+            const bool nine = index[0] == '8' && index[1] != '3' && random.Next(10) == 0;
+            const long range = nine ? 1000000000 : 100000000;
             line += random.Next(5) == 0 ? '-' : '+';
             line += Padded(std::to_string((point * 7919 + w * 104729) % range), width);
         }
@@ -85,31 +86,33 @@ void GridLine(Random& random, long point, std::string& line) {
     }
 }
 
-// Words off the grid: data fields shorter or longer than the format's, double blanks,
-// information characters two short, decimal points and dash placeholders.
+// Lines off the grid, as the earlier benchmark made them: data fields shorter than the
+// format's and a missing last separator blank. Now and then a shape of real instrument files
+// besides: information characters two short, a decimal word longer than the format's, a
+// dash placeholder for a missing value, a double blank.
 void IrregularLine(Random& random, long point, std::string& line) {
     const bool gsi16 = random.Next(2) == 0;
     const std::size_t width = gsi16 ? 16 : 8;
     const unsigned words = 4 + random.Next(8);
     if (gsi16) line += '*';
     for (unsigned w = 0; w < words; ++w) {
-        line += kIndex[random.Next(9)];
-        line += random.Next(8) == 0 ? "..+" : gsi16 ? "....+" : "..10+";
-        const std::string value = std::to_string(point * 7919 + w * 104729);
-        switch (random.Next(6)) {
-            case 0:
-                line += value;
-                break;  // a short field that the cleaning pads
-            case 1:
-                line += Padded(value, width + 1) + ".5";
-                break;
-            case 2:
-                line += Padded("", width - 5) + "-----";
-                break;
-            default:
-                line += Padded(value, width);
+        const std::string value = std::to_string((point * 7919 + w * 104729) % 100000000);
+        const unsigned shape = random.Next(24);
+        const char* index = kIndex[random.Next(9)];
+        line += index;
+        line += shape == 0 ? "..+" : gsi16 ? "....+" : "..10+";
+        if (index[0] == '5') {
+            line += Padded("17", width - 4) + "-030";  // ppm and prism constant
+        } else if (shape < 4) {
+            line += value.substr(0, 5);  // a short field that the cleaning pads
+        } else if (shape == 4) {
+            line += Padded(value, width + 1) + ".5";
+        } else if (shape == 5) {
+            line += Padded("", width - 5) + "-----";
+        } else {
+            line += Padded(value, width);
         }
-        if (w + 1 < words || random.Next(4) != 0) line += random.Next(8) == 0 ? "  " : " ";
+        if (w + 1 < words || random.Next(4) != 0) line += random.Next(16) == 0 ? "  " : " ";
     }
 }
 
