@@ -91,18 +91,20 @@ inline bool LosesValue(const char* begin, const char* end) {
     return false;
 }
 
-// Writes `sign` and [value, end) right-aligned in `width` characters: padded with "0" on
-// the left, or keeping the rightmost characters (a cut, counted in `cuts` when it loses
-// something real).
-char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width, char* out,
-                        int& cuts) {
+// Keeps the rightmost `width` characters of [value, end): returns where they start, and
+// counts a cut in `cuts` when the characters cut away lose something real.
+inline const char* CutToWidth(const char* value, const char* end, std::size_t width, int& cuts) {
+    if (static_cast<std::size_t>(end - value) <= width) return value;
+    if (LosesValue(value, end - width)) ++cuts;
+    return end - width;
+}
+
+// Writes `sign` and [value, end), at most `width` characters, right-aligned in `width`
+// characters, padded with "0" on the left.
+char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
+                        char* out) {
     *out++ = sign;
-    auto length = static_cast<std::size_t>(end - value);
-    if (length > width) {
-        if (LosesValue(value, end - width)) ++cuts;
-        value = end - width;
-        length = width;
-    }
+    const auto length = static_cast<std::size_t>(end - value);
     if (width > kPadSlack) {
         std::memset(out, '0', width - length);
         std::memcpy(out + (width - length), value, length);
@@ -123,16 +125,26 @@ char* WriteNumber(const char* field, std::size_t size, std::size_t width, char* 
     // instrument had no height): read as a number, its first "-" would become the sign.
     const char* rest = begin < end && IsSign(*begin) ? begin + 1 : begin;
     if (end - rest >= 2 && end[-1] == '-' && end[-2] == '-') {
-        return WriteRightAligned(rest == begin ? '+' : *begin, rest, end, width, out, cuts);
+        return WriteRightAligned(rest == begin ? '+' : *begin, CutToWidth(rest, end, width, cuts),
+                                 end, width, out);
     }
 
     // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
-    // becomes the sign.
+    // becomes the sign. So does any further sign after zeros, and one that a cut leaves in
+    // front: cleaning the output again would make it the sign, and cleaning a clean line
+    // must change nothing.
     if (begin < end && *begin == '+') ++begin;
-    begin = SkipLeading('0', begin, end);
     char sign = '+';
-    if (begin < end && IsSign(*begin)) sign = *begin++;
-    return WriteRightAligned(sign, begin, end, width, out, cuts);
+    auto takeSign = [&sign, end](const char*& value) {
+        for (value = SkipLeading('0', value, end); sign == '+' && value < end && IsSign(*value);
+             value = SkipLeading('0', value, end)) {
+            sign = *value++;
+        }
+    };
+    takeSign(begin);
+    begin = CutToWidth(begin, end, width, cuts);
+    takeSign(begin);
+    return WriteRightAligned(sign, begin, end, width, out);
 }
 
 // Writes a word's data field. Word 51 holds two numbers, the ppm correction and the prism
@@ -151,95 +163,78 @@ char* WriteField(bool word51, const char* field, std::size_t size, std::size_t w
     return WriteNumber(field, size, width, out, cuts);
 }
 
-// LosesValue for kCount characters; eight zeros, what GSI-16 values mostly hold beyond
-// the eight characters of GSI-8, are told by one comparison.
-template <std::size_t kCount>
-inline bool LosesValueFixed(const char* begin) {
-    if constexpr (kCount == 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, begin, 8);
-        if (bytes == Repeated('0')) return false;
-    }
-    return LosesValue(begin, begin + kCount);
-}
-
-// Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters.
+// Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters;
+// when kLength is more, the characters cut away must be zeros (see IsPlainField).
 template <std::size_t kLength, std::size_t kWidth>
-char* WriteAligned(char sign, const char* value, char* out, int& cuts) {
+char* WriteAligned(char sign, const char* value, char* out) {
     *out++ = sign;
     if constexpr (kWidth >= kLength) {
         std::memset(out, '0', kWidth - kLength);
         std::memcpy(out + (kWidth - kLength), value, kLength);
     } else {
-        if (LosesValueFixed<kLength - kWidth>(value)) ++cuts;
         std::memcpy(out, value + (kLength - kWidth), kWidth);
     }
     return out + kWidth;
 }
 
+// Whether the kCount characters at `begin` are all "0".
+template <std::size_t kCount>
+inline bool AllZeros(const char* begin) {
+    static_assert(kCount == 8, "the fields cut to a narrower format lose eight characters");
+    std::uint64_t bytes;
+    std::memcpy(&bytes, begin, 8);
+    return bytes == Repeated('0');
+}
+
 // Most data fields of kFieldSize characters, the size of a GSI-8 (9) or a GSI-16 (17)
-// word's field, need none of the rewriting rules: their normal form is their sign followed
-// by their own value characters, right-aligned. That holds after a "-" in the sign place,
-// and after a "+" as long as no second sign follows its leading zeros (those are removed
-// and padded back, which changes nothing). A blank at either end, which trimming would
-// remove, rules it out.
-template <std::size_t kFieldSize>
+// word's field, need none of the rewriting rules at kWidth: their normal form is their sign
+// followed by their own value characters, right-aligned. That holds after a "-" in the sign
+// place, and after a "+" as long as no second sign follows its leading zeros (those are
+// removed and padded back, which changes nothing). A blank at either end, which trimming
+// would remove, rules it out, and so does a narrower width unless it only cuts zeros.
+template <std::size_t kFieldSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE bool IsPlainField(const char* field) {
     const char first = field[0];
     if (!IsSign(first) || field[kFieldSize - 1] == ' ') return false;
+    constexpr std::size_t kCut = kWidth + 1 < kFieldSize ? kFieldSize - 1 - kWidth : 0;
+    if constexpr (kCut > 0) {
+        if (!AllZeros<kCut>(field + 1)) return false;
+    }
     if (first == '-') return true;
-    const char* value = SkipLeading('0', field + 1, field + kFieldSize);
+    const char* value = SkipLeading('0', field + 1 + kCut, field + kFieldSize);
     return value == field + kFieldSize || !IsSign(*value);
 }
 
 // The same for word 51's two numbers. Instruments write its prism constant in the last four
 // characters ("+0017-030"): a sign and three characters that are their own normal form.
-template <std::size_t kFieldSize>
+template <std::size_t kFieldSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE bool IsPlainField(bool word51, const char* field) {
-    if (!word51) return IsPlainField<kFieldSize>(field);
+    if (!word51) return IsPlainField<kFieldSize, kWidth>(field);
     const char* constant = field + kFieldSize - 4;
     return IsSign(constant[0]) && !IsSign(constant[1]) && !IsSign(constant[2]) &&
-           !IsSign(constant[3]) && constant[3] != ' ' && IsPlainField<kFieldSize - 4>(field);
+           !IsSign(constant[3]) && constant[3] != ' ' &&
+           IsPlainField<kFieldSize - 4, kWidth - 4>(field);
 }
 
 // Writes a data field of kFieldSize characters at kWidth.
 template <std::size_t kFieldSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE char* WriteFixedField(bool word51, const char* field, char* out, int& cuts) {
-    if (!IsPlainField<kFieldSize>(word51, field)) {
+    if (!IsPlainField<kFieldSize, kWidth>(word51, field)) {
         return WriteField(word51, field, kFieldSize, kWidth, out, cuts);
     }
     if constexpr (kWidth == kFieldSize - 1) {
         std::memcpy(out, field, kFieldSize);  // the field stays as it is
         return out + kFieldSize;
     } else if (word51) {
-        out = WriteAligned<kFieldSize - 5, kWidth - 4>(field[0], field + 1, out, cuts);
+        out = WriteAligned<kFieldSize - 5, kWidth - 4>(field[0], field + 1, out);
         std::memcpy(out, field + kFieldSize - 4, 4);
         return out + 4;
     } else {
-        return WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out, cuts);
+        return WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out);
     }
 }
 
 inline bool IsWord51(const char* word) { return word[0] == '5' && word[1] == '1'; }
-
-inline bool IsSignOrBlank(char c) { return IsSign(c) || c == ' '; }
-
-// Writes one word of a line on the grid. The word's index and information characters are
-// copied last: a store before the field's rewriting would make the compiler read the
-// characters it has already tested again, as `out` might point into the word.
-template <std::size_t kWordSize, std::size_t kWidth>
-TESSAVO_ALWAYS_INLINE char* WriteGridWord(const char* word, char* out, int& cuts) {
-    if constexpr (kWidth == kWordSize - 8) {
-        if (IsPlainField<kWordSize - 7>(IsWord51(word), word + 6)) {
-            std::memcpy(out, word, kWordSize);  // the word stays as it is
-            return out + kWordSize;
-        }
-    }
-    char* end = WriteFixedField<kWordSize - 7, kWidth>(IsWord51(word), word + 6, out + 6, cuts);
-    std::memcpy(out, word, 6);
-    *end++ = ' ';
-    return end;
-}
 
 // A word of blanks only (blanks after the last word, a gap in the line) is no word.
 template <std::size_t kWordSize>
@@ -247,35 +242,67 @@ inline bool IsBlankWord(const char* word) {
     return SkipLeading(' ', word, word + kWordSize) == word + kWordSize;
 }
 
-// Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
-// word completed with blanks. Returns nullptr, having written anything, as soon as the line
-// turns out to be off the grid: a whole word that does not end in a blank, or a word that
-// holds neither sign nor blank at position 7. (Checking as it goes costs a line on the
-// grid less than a separate pass.)
+// Whether one of the four characters at positions 3 to 6 of `word` is a sign. One look at
+// the four: "+" and "-" (like ")" and "/", told apart afterwards) become "/" with two more
+// bits set.
+inline bool HasInnerSign(const char* word) {
+    std::uint32_t bytes;
+    std::memcpy(&bytes, word + 2, 4);
+    bytes = (bytes | 0x06060606u) ^ 0x2f2f2f2fu;
+    if (((bytes - 0x01010101u) & ~bytes & 0x80808080u) == 0) return false;
+    return IsSign(word[2]) || IsSign(word[3]) || IsSign(word[4]) || IsSign(word[5]);
+}
+
+// Writes a word whose field needs no rewriting (IsPlainField, not word 51) in another
+// format: the value padded with zeros or cut by its leading zeros.
 template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteGridWords(std::string_view text, char* out, int& cuts) {
-    const char* word = text.data();
-    const std::size_t whole = text.size() / kWordSize;
-    // A word off the grid shifts the words after it: the last whole word shows most such
-    // lines before anything is written.
-    if (whole > 1 && word[whole * kWordSize - 1] != ' ') return nullptr;
-    for (const char* const end = word + whole * kWordSize; word < end; word += kWordSize) {
-        if (word[kWordSize - 1] != ' ') return nullptr;
-        if (!IsSign(word[6])) {
-            if (word[6] != ' ') return nullptr;
-            if (IsBlankWord<kWordSize>(word)) continue;
+TESSAVO_ALWAYS_INLINE char* WritePlainWord(const char* word, char* out) {
+    constexpr std::size_t kValue = kWordSize - 8;
+    std::memcpy(out, word, 7);  // index, information characters, sign
+    if constexpr (kWidth > kValue) {
+        std::memset(out + 7, '0', kWidth - kValue);
+        std::memcpy(out + 7 + (kWidth - kValue), word + 7, kValue + 1);  // value, blank
+    } else {
+        std::memcpy(out + 7, word + 7 + (kValue - kWidth), kWidth + 1);
+    }
+    return out + kWidth + 8;
+}
+
+// Writes one word of a line on the fixed grid of kWordSize-character words, or answers
+// false when it shows the line to be off the grid: neither sign nor blank at position 7, or
+// a sign before that in a word that is rewritten. (Rewritten at fixed widths, such a word
+// would say something else to a reader of words, and "87..+1" would lose its value among
+// its information characters. A word that stays as it is says the same either way.)
+template <std::size_t kWordSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts) {
+    constexpr std::size_t kField = kWordSize - 7;
+    if (!IsSign(word[6])) {
+        if (word[6] != ' ') return false;
+        if (IsBlankWord<kWordSize>(word)) return true;
+        if (HasInnerSign(word)) return false;
+    }
+    const bool word51 = IsWord51(word);
+    if constexpr (kWidth == kField - 1) {
+        if (IsPlainField<kField, kWidth>(word51, word + 6)) {
+            std::memcpy(out, word, kWordSize);  // the word stays as it is
+            out += kWordSize;
+            return true;
         }
-        out = WriteGridWord<kWordSize, kWidth>(word, out, cuts);
     }
-    if (const std::size_t have = text.size() - whole * kWordSize) {
-        if (have >= 7 && !IsSignOrBlank(word[6])) return nullptr;
-        char padded[kWordSize];
-        std::memcpy(padded, word, have);
-        std::memset(padded + have, ' ', kWordSize - have);
-        if (!IsBlankWord<kWordSize>(padded))
-            out = WriteGridWord<kWordSize, kWidth>(padded, out, cuts);
+    if constexpr (kWidth != kField - 1) {
+        if (!word51 && IsPlainField<kField, kWidth>(word + 6)) {
+            out = WritePlainWord<kWordSize, kWidth>(word, out);
+            return true;
+        }
     }
-    return out;
+    // The index and information characters go last: a store before the field's rewriting
+    // would make the compiler read the characters it has tested again, as `out` might
+    // point into the word.
+    char* end = WriteFixedField<kField, kWidth>(word51, word + 6, out + 6, cuts);
+    std::memcpy(out, word, 6);
+    *end++ = ' ';
+    out = end;
+    return true;
 }
 
 // The top bit of the first byte in memory order of a little-endian load `bytes` that equals
@@ -305,6 +332,51 @@ inline const char* FindBlank(const char* begin, const char* end) {
     }
     while (begin < end && *begin != ' ') ++begin;
     return begin;
+}
+
+// Whether the partial word [begin, end), completed with blanks to `size` characters, holds
+// after its first blank a word with a sign at positions 3 to 7.
+inline bool HoldsSecondWord(const char* begin, const char* end, std::size_t size) {
+    for (const char* word = FindBlank(begin, begin + size); word < end;) {
+        word = SkipLeading(' ', word, end);
+        const char* wordEnd = FindBlank(word, end);
+        for (const char* c = word + 2; c < wordEnd && c < word + 7; ++c) {
+            if (IsSign(*c)) return true;
+        }
+        word = wordEnd;
+    }
+    return false;
+}
+
+// Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
+// word completed with blanks. Returns nullptr, having written anything, as soon as the line
+// turns out to be off the grid: a whole word that does not end in a blank, or a word that
+// WriteGridWord refuses. (Checking as it goes costs a line on the grid less than a separate
+// pass.)
+template <std::size_t kWordSize, std::size_t kWidth>
+char* WriteGridWords(std::string_view text, char* out, int& cuts) {
+    const char* word = text.data();
+    const std::size_t whole = text.size() / kWordSize;
+    // A word off the grid shifts the words after it: the last whole word shows most such
+    // lines before anything is written.
+    if (whole > 1 && word[whole * kWordSize - 1] != ' ') return nullptr;
+    for (const char* const end = word + whole * kWordSize; word < end; word += kWordSize) {
+        if (word[kWordSize - 1] != ' ') return nullptr;
+        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts)) return nullptr;
+    }
+    if (const std::size_t have = text.size() - whole * kWordSize) {
+        char padded[kWordSize];
+        std::memcpy(padded, word, have);
+        std::memset(padded + have, ' ', kWordSize - have);
+        // A partial last word has no grid after it to show whether it belongs on one: a
+        // sign before position 7 ("86..+1", "51+0017-030") or a second word after a blank
+        // ("87..10+1500 88..10+1500" after a "*") shows that it does not.
+        if (HasInnerSign(padded) || HoldsSecondWord(padded, padded + have, kWordSize) ||
+            !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
+            return nullptr;
+        }
+    }
+    return out;
 }
 
 // Finds the sign of the word at `word` (not a blank) at positions 3 to 7 and the word's end,

@@ -42,6 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"InnerBlanksAreValue", "+    1234", 16, "+00000000    1234"},
         FieldCase{"AllBlanks", "         ", 8, "+00000000"},
         FieldCase{"TabIsAnOrdinaryCharacter", "\t0001234", 8, "+\t0001234"},
+        FieldCase{"EverySignAfterZerosOfAPlusValueIsTheSign", "++00-12", 8, "-00000012"},
+        FieldCase{"SignThatACutLeavesInFrontIsTheSign", "+1-2345678", 8, "-02345678"},
         FieldCase{"PlaceholderKeepsItsCharacters", "+00000000000-----", 8, "+000-----"},
         FieldCase{"PlaceholderWithoutSignGetsPlus", "0000----", 8, "+0000----"},
         FieldCase{"AllDashPlaceholderFirstDashIsSign", "-----", 8, "-0000----"}),
@@ -169,6 +171,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "51..1.+0008+000 "},
         RuleCase{"PlaceholderKeepsItsDashes", "*83..10+00000000000----- ", 8, "83..10+000----- "},
         RuleCase{"LineOfBlanksBecomesEmptyLine", "*    ", 16, ""},
+        RuleCase{
+            "SignBeforeBlankPositionSevenIsOffGrid",
+            "*110001+0000000000000001 87..+1" + std::string(18, ' ') + "21.324+0000000009000000 ",
+            16,
+            "*110001+0000000000000001 87....+0000000000000001 "
+            "21.324+0000000009000000 "},
+        RuleCase{"PartialWordOfTwoWordsIsOffGrid", "*87..10+1500 88..10+1500", 8,
+                 "87..10+00001500 88..10+00001500 "},
         RuleCase{"CutsCountedPerNumber", "*21.324+00000012345678.9 81..00+0000000HCCULDTIE ", 8,
                  "21.324+345678.9 81..00+CCULDTIE ", 2}),
     test::RowName());
