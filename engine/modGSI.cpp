@@ -469,6 +469,12 @@ LineConversion Convert(std::string_view line, char* const out) {
         }
     }
     if (end == words) return {};  // no words: an empty line in either format
+    if (*words == '*') {
+        // A first word that begins with "*" would make a GSI-8 line read as a GSI-16 one.
+        // Copied unchanged in either format, the line reads the same through both.
+        std::memcpy(out, line.data(), line.size());
+        return {line.size(), 0, true};
+    }
     if constexpr (kWidth == 16) out[0] = '*';
     return {static_cast<std::size_t>(end - out), cuts, false};
 }

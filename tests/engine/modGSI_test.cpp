@@ -167,6 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "110001+00000001 21.324+09000000 "},
         RuleCase{"WordWithoutSignCopiesLineUnchanged", "*110001+STNC (1) 21.324+0000000036000000 ",
                  8, "*110001+STNC (1) 21.324+0000000036000000 ", 0, true},
+        RuleCase{"FirstWordBeginningWithStarCopiesLineUnchanged", "**11001+0000000000000001 ", 8,
+                 "**11001+0000000000000001 ", 0, true},
         RuleCase{"Word51TwoNumbersEachNormalised", "51..1.+00000008+0000000 ", 8,
                  "51..1.+0008+000 "},
         RuleCase{"PlaceholderKeepsItsDashes", "*83..10+00000000000----- ", 8, "83..10+000----- "},
