@@ -382,26 +382,8 @@ char* WriteGridWords(std::string_view text, char* out, int& cuts) {
 // Finds the sign of the word at `word` (not a blank) at positions 3 to 7 and the word's end,
 // and writes its index and information characters, padded with "." to four. Returns the
 // sign's offset in the word, 0 when there is none: a blank or the end comes first.
-inline std::size_t WriteWordStart(const char* word, const char* end, const char*& wordEnd,
-                                  char* out) {
-    if (std::endian::native == std::endian::little && end - word >= 8) {
-        // One look at the word's first eight characters finds the sign and often the end.
-        // (Shifted so that no match before the positions looked at can mark one in them.)
-        std::uint64_t bytes;
-        std::memcpy(&bytes, word, 8);
-        const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
-        const std::uint64_t sign =
-            ((FirstMatch('+', bytes >> 16) | FirstMatch('-', bytes >> 16)) << 16) &
-            0x00ffffffffff0000ULL;  // at 3 to 7
-        if ((blank | sign) == 0) return 0;
-        const std::size_t at = MarkedByte(blank | sign);
-        if (word[at] == ' ') return 0;
-        const std::uint64_t kept = (std::uint64_t{1} << (8 * at)) - 1;
-        bytes = (bytes & kept) | (Repeated('.') & ~kept);
-        std::memcpy(out, &bytes, 8);  // the last two are overwritten by the data field
-        wordEnd = blank ? word + MarkedByte(blank) : FindBlank(word + 8, end);
-        return at;
-    }
+inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const char*& wordEnd,
+                                        char* out) {
     wordEnd = FindBlank(word, end);
     const auto size = static_cast<std::size_t>(wordEnd - word);
     std::size_t sign = 2;
@@ -410,6 +392,34 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
     std::memset(out, '.', 6);
     std::memcpy(out, word, sign);
     return sign;
+}
+
+// The same, with one look at the word's first eight characters, which finds the sign and
+// often the end. (Shifted so that no match before the positions looked at can mark one in
+// them; "+" and "-", like ")" and "/", become "/" with two more bits set.)
+inline std::size_t WriteWordStart(const char* word, const char* end, const char*& wordEnd,
+                                  char* out) {
+    if (std::endian::native != std::endian::little || end - word < 8) {
+        return WriteWordStartSlowly(word, end, wordEnd, out);
+    }
+    std::uint64_t bytes;
+    std::memcpy(&bytes, word, 8);
+    const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
+    const std::uint64_t sign = (FirstMatch('/', (bytes >> 16) | Repeated('\x06')) << 16) &
+                               0x00ffffffffff0000ULL;  // at 3 to 7
+    if ((blank | sign) == 0) return 0;
+    const std::size_t at = MarkedByte(blank | sign);
+    if (!IsSign(word[at])) {
+        if (word[at] == ' ') return 0;
+        return WriteWordStartSlowly(word, end, wordEnd, out);  // ")" or "/" first
+    }
+    if (at < 6) {
+        const std::uint64_t kept = (std::uint64_t{1} << (8 * at)) - 1;
+        bytes = (bytes & kept) | (Repeated('.') & ~kept);
+    }
+    std::memcpy(out, &bytes, 8);  // the last two are overwritten by the data field
+    wordEnd = blank ? word + MarkedByte(blank) : FindBlank(word + 8, end);
+    return at;
 }
 
 // Writes the words of a line off the grid, read on its blanks: a word's index is its first
