@@ -270,9 +270,8 @@ TESSAVO_ALWAYS_INLINE char* WritePlainWord(const char* word, char* out) {
 
 // Writes one word of a line on the fixed grid of kWordSize-character words, or answers
 // false when it shows the line to be off the grid: neither sign nor blank at position 7, or
-// a sign before that in a word that is rewritten. (Rewritten at fixed widths, such a word
-// would say something else to a reader of words, and "87..+1" would lose its value among
-// its information characters. A word that stays as it is says the same either way.)
+// a blank there after a sign at positions 3 to 6 (cut at fixed widths, "87..+1" and blanks
+// would lose its sign and value among its information characters).
 template <std::size_t kWordSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts) {
     constexpr std::size_t kField = kWordSize - 7;
