@@ -21,6 +21,14 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+LineConversion Convert(const std::string& line, int target, std::string& out) {
+    out.assign(MaxConvertedLength(line.size()), '\0');
+    const LineConversion converted =
+        target == 16 ? ConvertLineToGSI16(line, out.data()) : ConvertLineToGSI8(line, out.data());
+    out.resize(converted.size);
+    return converted;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

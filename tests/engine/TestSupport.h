@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "RunServices.h"
+#include "modGSI.h"
 
 namespace tessavo::test {
 
@@ -68,6 +69,9 @@ struct RowName {
         return info.param.name;
     }
 };
+
+// Converts one record line to GSI-8 or GSI-16 (`target`) into `out`.
+LineConversion Convert(const std::string& line, int target, std::string& out);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // fails the test when it is missing
