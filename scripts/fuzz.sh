@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 source "$root/scripts/deps.sh"
-tessavo_install_missing clang-14 llvm-14 lld-14 libfuzzer-14-dev libclang-rt-14-dev
+tessavo_install_missing clang-14 llvm-14 libfuzzer-14-dev libclang-rt-14-dev
 
 build="$root/build-fuzz"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
