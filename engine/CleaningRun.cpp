@@ -53,6 +53,37 @@ void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::strin
         {kind, std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
 }
 
+// The closing message of a completed run. Values cut to the output's width and lines copied
+// unchanged are changes beyond the form, which the user has to hear about.
+Message ClosingMessage(const RunResult& result) {
+    if (result.lineCount == 0) {
+        return {MessageKind::Report,
+                {"GSI bestand is leeg !"},
+                MessageIcon::Warning,
+                MessageButtons::Ok,
+                std::nullopt};
+    }
+    Message message{MessageKind::Report,
+                    {"Opgeschoond GSI bestand is gereed",
+                     "Aantal meetregels:  " + std::to_string(result.lineCount)},
+                    MessageIcon::None,
+                    MessageButtons::Ok,
+                    std::nullopt};
+    if (result.cutValues > 0) {
+        message.lines.push_back("Ingekorte waarden (te lang voor het uitvoerformaat): " +
+                                std::to_string(result.cutValues) + ", eerste in regel " +
+                                std::to_string(result.firstCutLine));
+        message.icon = MessageIcon::Warning;
+    }
+    if (result.unchangedLines > 0) {
+        message.lines.push_back("Ongewijzigde regels (niet te lezen als GSI woorden): " +
+                                std::to_string(result.unchangedLines) + ", eerste is regel " +
+                                std::to_string(result.firstUnchangedLine));
+        message.icon = MessageIcon::Warning;
+    }
+    return message;
+}
+
 // The streaming part of a run: the input read where it is, the new output written under
 // a temporary name beside the output.
 class Stream {
@@ -94,6 +125,8 @@ class Stream {
 
     const std::string& newPath() const { return newPath_; }
     std::int32_t lineCount() const { return lineCount_; }
+    // The values cut and the lines copied unchanged, in RunResult's fields of that name.
+    const RunResult& changes() const { return changes_; }
 
     // After a failure or a stop: closes the new file and removes it. Returns false when
     // that removal failed.
@@ -155,7 +188,8 @@ class Stream {
         }
     }
 
-    // Converts the line, completed to whole words with blanks, and writes it.
+    // Converts the line and writes it; keeps count of the values cut and the lines copied
+    // unchanged, with the first input line of each.
     void WriteRecord(std::string_view line) {
         if (lineCount_ == limits_.maxLineCount)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
@@ -165,16 +199,24 @@ class Stream {
         const bool toGsi16 =
             format == OutputFormat::Gsi16 || (format == OutputFormat::SameAsInput && star);
         char* out = output_->Reserve(MaxConvertedLength(line.size()) + 2);
-        std::size_t size = 0;
+        LineConversion converted;
         try {
-            size = toGsi16 ? ConvertCompletedToGSI16(line, out) : ConvertCompletedToGSI8(line, out);
+            converted = toGsi16 ? ConvertLineToGSI16(line, out) : ConvertLineToGSI8(line, out);
         } catch (const GsiOverflowError&) {
             throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
         }
-        out[size] = '\r';
-        out[size + 1] = '\n';
-        output_->Commit(size + 2);
+        out[converted.size] = '\r';
+        out[converted.size + 1] = '\n';
+        output_->Commit(converted.size + 2);
         ++lineCount_;
+        if (converted.cutValues > 0) {
+            if (changes_.cutValues == 0) changes_.firstCutLine = lineNumber_;
+            changes_.cutValues += converted.cutValues;
+        }
+        if (converted.unchanged) {
+            if (changes_.unchangedLines == 0) changes_.firstUnchangedLine = lineNumber_;
+            ++changes_.unchangedLines;
+        }
     }
 
     fs::File& input_;
@@ -187,6 +229,7 @@ class Stream {
     std::optional<OutputFile> output_;
     std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
+    RunResult changes_;
 };
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
@@ -263,24 +306,13 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
         ShowWarning(services, MessageKind::Failure, std::move(lines));
         return {RunOutcome::Failed};
     }
+    RunResult result = stream.changes();
+    result.lineCount = stream.lineCount();
+    result.outcome = RunOutcome::Completed;
 
-    const std::int32_t count = stream.lineCount();
-    if (count > 0) {
-        services.ShowMessage(
-            {MessageKind::Report,
-             {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
-             MessageIcon::None,
-             MessageButtons::Ok,
-             std::nullopt});
-    } else {
-        services.ShowMessage({MessageKind::Report,
-                              {"GSI bestand is leeg !"},
-                              MessageIcon::Warning,
-                              MessageButtons::Ok,
-                              std::nullopt});
-    }
+    services.ShowMessage(ClosingMessage(result));
     services.MakeProcessDefault();
-    return {RunOutcome::Completed, count};
+    return result;
 }
 
 }  // namespace tessavo

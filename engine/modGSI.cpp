@@ -1,9 +1,21 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// GSI line conversion: the normal form of data fields, lines on the fixed word grid, and
+// lines read word by word on their blanks.
 #include "modGSI.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+// The steps for one word belong inlined in the loops over a line's words; compilers do not
+// always choose so once a step serves both ways of reading a line (measured: some 15% of
+// the conversion's time).
+#if defined(__GNUC__)
+#define TESSAVO_ALWAYS_INLINE [[gnu::always_inline]] inline
+#elif defined(_MSC_VER)
+#define TESSAVO_ALWAYS_INLINE __forceinline
+#else
+#define TESSAVO_ALWAYS_INLINE inline
+#endif
 
 namespace tessavo {
 
@@ -68,55 +80,91 @@ inline const char* SkipTrailing(char c, const char* begin, const char* end) {
     return end;
 }
 
-// Writes the normal form of the `size` characters at `field` at `width` to `out`
-// (width + 1 characters).
-char* WriteDataField(const char* field, std::size_t size, std::size_t width, char* out) {
-    const char* begin = field;
-    const char* end = field + size;
-    begin = SkipLeading(' ', begin, end);
-    end = SkipTrailing(' ', begin, end);
+inline bool IsSign(char c) { return c == '+' || c == '-'; }
 
-    // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
-    // becomes the sign.
-    if (begin < end && *begin == '+') ++begin;
-    begin = SkipLeading('0', begin, end);
-    char sign = '+';
-    if (begin < end && (*begin == '-' || *begin == '+')) sign = *begin++;
-
-    // Right-align in `width` characters: pad with "0", or keep the rightmost characters.
-    *out++ = sign;
-    std::size_t length = static_cast<std::size_t>(end - begin);
-    if (length > width) {
-        begin = end - width;
-        length = width;
+// Characters cut away on the left of a value lose something real unless they are only the
+// padding a normal form adds or a placeholder carries: zeros, blanks and "-".
+inline bool LosesValue(const char* begin, const char* end) {
+    for (; begin < end; ++begin) {
+        if (*begin != '0' && *begin != ' ' && *begin != '-') return true;
     }
+    return false;
+}
+
+// Keeps the rightmost `width` characters of [value, end): returns where they start, and
+// counts a cut in `cuts` when the characters cut away lose something real.
+inline const char* CutToWidth(const char* value, const char* end, std::size_t width, int& cuts) {
+    if (static_cast<std::size_t>(end - value) <= width) return value;
+    if (LosesValue(value, end - width)) ++cuts;
+    return end - width;
+}
+
+// Writes `sign` and [value, end), at most `width` characters, right-aligned in `width`
+// characters, padded with "0" on the left.
+char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
+                        char* out) {
+    *out++ = sign;
+    const auto length = static_cast<std::size_t>(end - value);
     if (width > kPadSlack) {
         std::memset(out, '0', width - length);
-        std::memcpy(out + (width - length), begin, length);
+        std::memcpy(out + (width - length), value, length);
         return out + width;
     }
     std::memset(out, '0', kPadSlack);
-    CopyShort(begin, length, out + (width - length));
+    CopyShort(value, length, out + (width - length));
     return out + width;
 }
 
-// Most fields need none of the rewriting rules: their normal form is a sign followed by
-// their own value characters, right-aligned. ValueStart tells where that value starts:
-// after a "+" or "-" in the sign place (leading zeros after a "+" are removed and padded
-// back, which changes nothing as long as no second sign follows them), or at the first
-// character when that is neither blank, sign nor zero (the value then gets a "+"). A
-// trailing blank, which trimming would remove, rules both out. 0: no such shape.
-template <std::size_t kFieldSize>
-inline std::size_t ValueStart(const char* field) {
-    const char first = field[0];
-    if (field[kFieldSize - 1] == ' ' || first == ' ' || first == '0') return 0;
-    if (first == '-') return 1;
-    if (first != '+') return kFieldSize;  // no sign: the whole field is the value
-    const char* value = SkipLeading('0', field + 1, field + kFieldSize);
-    return value == field + kFieldSize || (*value != '+' && *value != '-') ? 1 : 0;
+// Writes the normal form of the `size` characters at `field` at `width` (width + 1
+// characters).
+char* WriteNumber(const char* field, std::size_t size, std::size_t width, char* out, int& cuts) {
+    const char* begin = SkipLeading(' ', field, field + size);
+    const char* end = SkipTrailing(' ', begin, field + size);
+
+    // A field ending in "--" stands for a missing value ("+00000000000-----" where an
+    // instrument had no height): read as a number, its first "-" would become the sign.
+    const char* rest = begin < end && IsSign(*begin) ? begin + 1 : begin;
+    if (end - rest >= 2 && end[-1] == '-' && end[-2] == '-') {
+        return WriteRightAligned(rest == begin ? '+' : *begin, CutToWidth(rest, end, width, cuts),
+                                 end, width, out);
+    }
+
+    // One "+" goes, then the leading zeros; a "-" (or a second "+") reached that way
+    // becomes the sign. So does any further sign after zeros, and one that a cut leaves in
+    // front: cleaning the output again would make it the sign, and cleaning a clean line
+    // must change nothing.
+    if (begin < end && *begin == '+') ++begin;
+    char sign = '+';
+    auto takeSign = [&sign, end](const char*& value) {
+        for (value = SkipLeading('0', value, end); sign == '+' && value < end && IsSign(*value);
+             value = SkipLeading('0', value, end)) {
+            sign = *value++;
+        }
+    };
+    takeSign(begin);
+    begin = CutToWidth(begin, end, width, cuts);
+    takeSign(begin);
+    return WriteRightAligned(sign, begin, end, width, out);
 }
 
-// Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters.
+// Writes a word's data field. Word 51 holds two numbers, the ppm correction and the prism
+// constant, each with its own sign ("+0000-030", "+00000008+0000000"); read as one number
+// they would merge. Its constant starts at the last sign after the field's first character.
+char* WriteField(bool word51, const char* field, std::size_t size, std::size_t width, char* out,
+                 int& cuts) {
+    if (word51) {
+        for (std::size_t constant = size; constant-- > 1;) {
+            if (IsSign(field[constant])) {
+                out = WriteNumber(field, constant, width - 4, out, cuts);
+                return WriteNumber(field + constant, size - constant, 3, out, cuts);
+            }
+        }
+    }
+    return WriteNumber(field, size, width, out, cuts);
+}
+
+// Writes `sign` and the kLength characters at `value` right-aligned in kWidth characters;
+// when kLength is more, the characters cut away must be zeros (see IsPlainField).
 template <std::size_t kLength, std::size_t kWidth>
 char* WriteAligned(char sign, const char* value, char* out) {
     *out++ = sign;
@@ -129,108 +177,351 @@ char* WriteAligned(char sign, const char* value, char* out) {
     return out + kWidth;
 }
 
-// Writes one word of `kWordSize` characters with its data field normalised at `kWidth`.
-template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteWord(const char* word, char* out) {
-    constexpr std::size_t kFieldSize = kWordSize - 7;
-    const char* field = word + 6;
-    std::memcpy(out, word, 6);
-    out += 6;
-    // Word 51 holds two signed values in one field: the ppm correction and, in its last
-    // four characters, the prism constant with its own sign ("+0000-030"). Normalising
-    // the field as one number would merge them, so only the ppm part is normalised.
-    const char inner = field[kFieldSize - 4];
-    const bool twoValues = word[0] == '5' && word[1] == '1' && (inner == '+' || inner == '-');
-    const std::size_t start = twoValues ? 0 : ValueStart<kFieldSize>(field);
-    if (start == 1) {
-        if constexpr (kWidth == kFieldSize - 1) {
-            std::memcpy(out, field, kWordSize - 6);  // the word stays as it is
-            return out + (kWordSize - 6);
-        }
-        out = WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out);
-    } else if (start == kFieldSize) {
-        out = WriteAligned<kFieldSize, kWidth>('+', field, out);
-    } else {
-        const std::size_t kept = twoValues ? 4 : 0;
-        out = WriteDataField(field, kFieldSize - kept, kWidth - kept, out);
-        std::memcpy(out, field + kFieldSize - 4, 4);  // overwritten unless kept
-        out += kept;
+// Whether the kCount characters at `begin` are all "0".
+template <std::size_t kCount>
+inline bool AllZeros(const char* begin) {
+    static_assert(kCount == 8, "the fields cut to a narrower format lose eight characters");
+    std::uint64_t bytes;
+    std::memcpy(&bytes, begin, 8);
+    return bytes == Repeated('0');
+}
+
+// Most data fields of kFieldSize characters, the size of a GSI-8 (9) or a GSI-16 (17)
+// word's field, need none of the rewriting rules at kWidth: their normal form is their sign
+// followed by their own value characters, right-aligned. That holds after a "-" in the sign
+// place, and after a "+" as long as no second sign follows its leading zeros (those are
+// removed and padded back, which changes nothing). A blank at either end, which trimming
+// would remove, rules it out, and so does a narrower width unless it only cuts zeros.
+template <std::size_t kFieldSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool IsPlainField(const char* field) {
+    const char first = field[0];
+    if (!IsSign(first) || field[kFieldSize - 1] == ' ') return false;
+    constexpr std::size_t kCut = kWidth + 1 < kFieldSize ? kFieldSize - 1 - kWidth : 0;
+    if constexpr (kCut > 0) {
+        if (!AllZeros<kCut>(field + 1)) return false;
     }
-    *out++ = word[kWordSize - 1];
+    if (first == '-') return true;
+    const char* value = SkipLeading('0', field + 1 + kCut, field + kFieldSize);
+    return value == field + kFieldSize || !IsSign(*value);
+}
+
+// The same for word 51's two numbers. Instruments write its prism constant in the last four
+// characters ("+0017-030"): a sign and three characters that are their own normal form.
+template <std::size_t kFieldSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool IsPlainField(bool word51, const char* field) {
+    if (!word51) return IsPlainField<kFieldSize, kWidth>(field);
+    const char* constant = field + kFieldSize - 4;
+    return IsSign(constant[0]) && !IsSign(constant[1]) && !IsSign(constant[2]) &&
+           !IsSign(constant[3]) && constant[3] != ' ' &&
+           IsPlainField<kFieldSize - 4, kWidth - 4>(field);
+}
+
+// Writes a data field of kFieldSize characters at kWidth.
+template <std::size_t kFieldSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE char* WriteFixedField(bool word51, const char* field, char* out, int& cuts) {
+    if (!IsPlainField<kFieldSize, kWidth>(word51, field)) {
+        return WriteField(word51, field, kFieldSize, kWidth, out, cuts);
+    }
+    if constexpr (kWidth == kFieldSize - 1) {
+        std::memcpy(out, field, kFieldSize);  // the field stays as it is
+        return out + kFieldSize;
+    } else if (word51) {
+        out = WriteAligned<kFieldSize - 5, kWidth - 4>(field[0], field + 1, out);
+        std::memcpy(out, field + kFieldSize - 4, 4);
+        return out + 4;
+    } else {
+        return WriteAligned<kFieldSize - 1, kWidth>(field[0], field + 1, out);
+    }
+}
+
+inline bool IsWord51(const char* word) { return word[0] == '5' && word[1] == '1'; }
+
+// A word of blanks only (blanks after the last word, a gap in the line) is no word.
+template <std::size_t kWordSize>
+inline bool IsBlankWord(const char* word) {
+    return SkipLeading(' ', word, word + kWordSize) == word + kWordSize;
+}
+
+// Whether one of the four characters at positions 3 to 6 of `word` is a sign. One look at
+// the four: "+" and "-" (like ")" and "/", told apart afterwards) become "/" with two more
+// bits set.
+inline bool HasInnerSign(const char* word) {
+    std::uint32_t bytes;
+    std::memcpy(&bytes, word + 2, 4);
+    bytes = (bytes | 0x06060606u) ^ 0x2f2f2f2fu;
+    if (((bytes - 0x01010101u) & ~bytes & 0x80808080u) == 0) return false;
+    return IsSign(word[2]) || IsSign(word[3]) || IsSign(word[4]) || IsSign(word[5]);
+}
+
+// Writes a word whose field needs no rewriting (IsPlainField, not word 51) in another
+// format: the value padded with zeros or cut by its leading zeros.
+template <std::size_t kWordSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE char* WritePlainWord(const char* word, char* out) {
+    constexpr std::size_t kValue = kWordSize - 8;
+    std::memcpy(out, word, 7);  // index, information characters, sign
+    if constexpr (kWidth > kValue) {
+        std::memset(out + 7, '0', kWidth - kValue);
+        std::memcpy(out + 7 + (kWidth - kValue), word + 7, kValue + 1);  // value, blank
+    } else {
+        std::memcpy(out + 7, word + 7 + (kValue - kWidth), kWidth + 1);
+    }
+    return out + kWidth + 8;
+}
+
+// Writes one word of a line on the fixed grid of kWordSize-character words, or answers
+// false when it shows the line to be off the grid: neither sign nor blank at position 7, or
+// a blank there after a sign at positions 3 to 6 (cut at fixed widths, "87..+1" and blanks
+// would lose its sign and value among its information characters).
+template <std::size_t kWordSize, std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts) {
+    constexpr std::size_t kField = kWordSize - 7;
+    if (!IsSign(word[6])) {
+        if (word[6] != ' ') return false;
+        if (IsBlankWord<kWordSize>(word)) return true;
+        if (HasInnerSign(word)) return false;
+    }
+    const bool word51 = IsWord51(word);
+    if constexpr (kWidth == kField - 1) {
+        if (IsPlainField<kField, kWidth>(word51, word + 6)) {
+            std::memcpy(out, word, kWordSize);  // the word stays as it is
+            out += kWordSize;
+            return true;
+        }
+    }
+    if constexpr (kWidth != kField - 1) {
+        if (!word51 && IsPlainField<kField, kWidth>(word + 6)) {
+            out = WritePlainWord<kWordSize, kWidth>(word, out);
+            return true;
+        }
+    }
+    // The index and information characters go last: a store before the field's rewriting
+    // would make the compiler read the characters it has tested again, as `out` might
+    // point into the word.
+    char* end = WriteFixedField<kField, kWidth>(word51, word + 6, out + 6, cuts);
+    std::memcpy(out, word, 6);
+    *end++ = ' ';
+    out = end;
+    return true;
+}
+
+// The top bit of the first byte in memory order of a little-endian load `bytes` that equals
+// `c`; of later bytes the borrow may mark some that do not, and the callers only look at
+// the first.
+inline std::uint64_t FirstMatch(char c, std::uint64_t bytes) {
+    bytes ^= Repeated(c);
+    return (bytes - Repeated('\x01')) & ~bytes & Repeated('\x80');
+}
+
+inline std::size_t MarkedByte(std::uint64_t mark) {
+    return static_cast<std::size_t>(std::countr_zero(mark)) / 8;
+}
+
+// The first blank in [begin, end), or end. Words are short: eight characters at a time
+// cost less than a library call per word.
+inline const char* FindBlank(const char* begin, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - begin >= 8) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, begin, 8);
+            if (const std::uint64_t blank = FirstMatch(' ', bytes)) {
+                return begin + MarkedByte(blank);
+            }
+            begin += 8;
+        }
+    }
+    while (begin < end && *begin != ' ') ++begin;
+    return begin;
+}
+
+// Whether the partial word [begin, end), completed with blanks to `size` characters, holds
+// after its first blank a word with a sign at positions 3 to 7.
+inline bool HoldsSecondWord(const char* begin, const char* end, std::size_t size) {
+    for (const char* word = FindBlank(begin, begin + size); word < end;) {
+        word = SkipLeading(' ', word, end);
+        const char* wordEnd = FindBlank(word, end);
+        for (const char* c = word + 2; c < wordEnd && c < word + 7; ++c) {
+            if (IsSign(*c)) return true;
+        }
+        word = wordEnd;
+    }
+    return false;
+}
+
+// Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
+// word completed with blanks. Returns nullptr, having written anything, as soon as the line
+// turns out to be off the grid: a whole word that does not end in a blank, or a word that
+// WriteGridWord refuses. (Checking as it goes costs a line on the grid less than a separate
+// pass.)
+template <std::size_t kWordSize, std::size_t kWidth>
+char* WriteGridWords(std::string_view text, char* out, int& cuts) {
+    const char* word = text.data();
+    const std::size_t whole = text.size() / kWordSize;
+    // A word off the grid shifts the words after it: the last whole word shows most such
+    // lines before anything is written.
+    if (whole > 1 && word[whole * kWordSize - 1] != ' ') return nullptr;
+    for (const char* const end = word + whole * kWordSize; word < end; word += kWordSize) {
+        if (word[kWordSize - 1] != ' ') return nullptr;
+        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts)) return nullptr;
+    }
+    if (const std::size_t have = text.size() - whole * kWordSize) {
+        char padded[kWordSize];
+        std::memcpy(padded, word, have);
+        std::memset(padded + have, ' ', kWordSize - have);
+        // A partial last word has no grid after it to show whether it belongs on one: a
+        // sign before position 7 ("86..+1", "51+0017-030") or a second word after a blank
+        // ("87..10+1500 88..10+1500" after a "*") shows that it does not.
+        if (HasInnerSign(padded) || HoldsSecondWord(padded, padded + have, kWordSize) ||
+            !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
+            return nullptr;
+        }
+    }
     return out;
 }
 
-// Converts the first n characters of `text` as words; characters beyond the end of
-// `text` count as blanks (a "*" line one character short of whole words, or a line that
-// the cleaning run completes to whole words).
-template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteWords(std::string_view text, std::size_t n, char* out) {
-    char padded[kWordSize];
-    for (std::size_t at = 0; at < n; at += kWordSize) {
-        const char* word = text.data() + at;
-        if (at + kWordSize > text.size()) {
-            const std::size_t have = text.size() - at;
-            std::memcpy(padded, word, have);
-            std::memset(padded + have, ' ', kWordSize - have);
-            word = padded;
-        }
-        out = WriteWord<kWordSize, kWidth>(word, out);
+// Finds the sign of the word at `word` (not a blank) at positions 3 to 7 and the word's end,
+// and writes its index and information characters, padded with "." to four. Returns the
+// sign's offset in the word, 0 when there is none: a blank or the end comes first.
+inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const char*& wordEnd,
+                                        char* out) {
+    wordEnd = FindBlank(word, end);
+    const auto size = static_cast<std::size_t>(wordEnd - word);
+    std::size_t sign = 2;
+    while (sign < 7 && sign < size && !IsSign(word[sign])) ++sign;
+    if (sign == 7 || sign >= size) return 0;
+    std::memset(out, '.', 6);
+    std::memcpy(out, word, sign);
+    return sign;
+}
+
+// The same, with one look at the word's first eight characters, which finds the sign and
+// often the end. (Shifted so that no match before the positions looked at can mark one in
+// them; "+" and "-", like ")" and "/", become "/" with two more bits set.)
+inline std::size_t WriteWordStart(const char* word, const char* end, const char*& wordEnd,
+                                  char* out) {
+    if (std::endian::native != std::endian::little || end - word < 8) {
+        return WriteWordStartSlowly(word, end, wordEnd, out);
     }
-    return out;
+    std::uint64_t bytes;
+    std::memcpy(&bytes, word, 8);
+    const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
+    const std::uint64_t sign = (FirstMatch('/', (bytes >> 16) | Repeated('\x06')) << 16) &
+                               0x00ffffffffff0000ULL;  // at 3 to 7
+    if ((blank | sign) == 0) return 0;
+    const std::size_t at = MarkedByte(blank | sign);
+    if (!IsSign(word[at])) {
+        if (word[at] == ' ') return 0;
+        return WriteWordStartSlowly(word, end, wordEnd, out);  // ")" or "/" first
+    }
+    if (at < 6) {
+        const std::uint64_t kept = (std::uint64_t{1} << (8 * at)) - 1;
+        bytes = (bytes & kept) | (Repeated('.') & ~kept);
+    }
+    std::memcpy(out, &bytes, 8);  // the last two are overwritten by the data field
+    wordEnd = blank ? word + MarkedByte(blank) : FindBlank(word + 8, end);
+    return at;
+}
+
+// Writes the words of a line off the grid, read on its blanks: a word's index is its first
+// two characters, its information characters run up to the first sign at positions 3 to 7
+// (padded with "." to four), its data field from that sign to its end. Returns nullptr when
+// a word has no such sign.
+template <std::size_t kWidth>
+char* WriteReadWords(std::string_view text, char* out, int& cuts) {
+    const char* word = text.data();
+    const char* const end = word + text.size();
+    for (;;) {
+        if (word < end && *word == ' ') ++word;  // mostly one blank between words
+        if (word < end && *word == ' ') word = SkipLeading(' ', word, end);
+        if (word == end) return out;
+        const char* wordEnd;
+        const std::size_t sign = WriteWordStart(word, end, wordEnd, out);
+        if (sign == 0) return nullptr;
+        out += 6;
+        const char* field = word + sign;
+        const auto fieldSize = static_cast<std::size_t>(wordEnd - field);
+        if (fieldSize == 17) {
+            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts);
+        } else if (fieldSize == 9) {
+            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts);
+        } else {
+            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts);
+        }
+        *out++ = ' ';
+        word = wordEnd;
+    }
+}
+
+[[noreturn]] void ThrowTooLong(std::size_t length) {
+    throw GsiOverflowError("GSI line too long: " + std::to_string(length) + " characters");
 }
 
 template <std::size_t kWidth>
-std::size_t Convert(std::string_view line, bool complete, char* const out) {
-    constexpr bool kStarOut = kWidth == 16;
-    const bool starIn = !line.empty() && line.front() == '*';
-    std::size_t n;
-    if (starIn) {
-        n = complete ? (line.size() - 1 + 23) / 24 * 24 : line.size() / 24 * 24;
+LineConversion Convert(std::string_view line, char* const out) {
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
+    const bool star = !line.empty() && line.front() == '*';
+    const std::string_view text = star ? line.substr(1) : line;
+    char* const words = kWidth == 16 ? out + 1 : out;
+    int cuts = 0;
+
+    char* end = star ? WriteGridWords<24, kWidth>(text, words, cuts)
+                     : WriteGridWords<16, kWidth>(text, words, cuts);
+    if (end) {
+        const std::size_t completed =
+            star ? (text.size() + 23) / 24 * 24 : (text.size() + 15) / 16 * 16;
+        if (completed > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(completed);
     } else {
-        n = complete ? (line.size() + 15) / 16 * 16 : line.size() / 16 * 16;
+        cuts = 0;
+        end = WriteReadWords<kWidth>(text, words, cuts);
+        if (!end) {
+            std::memcpy(out, line.data(), line.size());
+            return {line.size(), 0, true};
+        }
     }
-    if (n > static_cast<std::size_t>(kMaxWordText)) {
-        throw GsiOverflowError("GSI line too long: word text of " + std::to_string(n) +
-                               " characters");
+    if (end == words) return {};  // no words: an empty line in either format
+    if (*words == '*') {
+        // A first word that begins with "*" would make a GSI-8 line read as a GSI-16 one.
+        // Copied unchanged in either format, the line reads the same through both.
+        std::memcpy(out, line.data(), line.size());
+        return {line.size(), 0, true};
     }
-    char* p = out;
-    if (kStarOut) *p++ = '*';
-    p = starIn ? WriteWords<24, kWidth>(line.substr(1), n, p) : WriteWords<16, kWidth>(line, n, p);
-    return static_cast<std::size_t>(p - out);
+    if constexpr (kWidth == 16) out[0] = '*';
+    return {static_cast<std::size_t>(end - out), cuts, false};
 }
 
 template <std::size_t kWidth>
 std::string ConvertToString(std::string_view line) {
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
     std::string out(MaxConvertedLength(line.size()), '\0');
-    out.resize(Convert<kWidth>(line, false, out.data()));
+    out.resize(Convert<kWidth>(line, out.data()).size);
     return out;
 }
 
 }  // namespace
 
 std::size_t MaxConvertedLength(std::size_t lineLength) {
-    // Every input word is at least 16 characters and becomes at most 24, plus the "*"
-    // and the room that the zero padding of the last field may use.
-    return (lineLength / 16 + 1) * 24 + 1 + kPadSlack;
+    // Read on its blanks, a line holds at most one word for every four characters (three
+    // up to its sign and a blank), and every word becomes at most 24 characters; a line on
+    // the grid has fewer words. Then the "*" and the room that the zero padding of the last
+    // field may use.
+    return (lineLength / 4 + 1) * 24 + 1 + kPadSlack;
 }
 
 std::string FormatDataField(std::string_view field, int width) {
     if (width < 0) throw std::invalid_argument("negative data field width");
     const auto w = static_cast<std::size_t>(width);
     std::string out(w + 1 + kPadSlack, '\0');
-    out.resize(static_cast<std::size_t>(WriteDataField(field.data(), field.size(), w, out.data()) -
-                                        out.data()));
+    int cuts = 0;
+    out.resize(static_cast<std::size_t>(
+        WriteNumber(field.data(), field.size(), w, out.data(), cuts) - out.data()));
     return out;
 }
 
 std::string ConvertToGSI8(std::string_view line) { return ConvertToString<8>(line); }
 std::string ConvertToGSI16(std::string_view line) { return ConvertToString<16>(line); }
 
-std::size_t ConvertCompletedToGSI8(std::string_view line, char* out) {
-    return Convert<8>(line, true, out);
-}
-std::size_t ConvertCompletedToGSI16(std::string_view line, char* out) {
-    return Convert<16>(line, true, out);
+LineConversion ConvertLineToGSI8(std::string_view line, char* out) { return Convert<8>(line, out); }
+LineConversion ConvertLineToGSI16(std::string_view line, char* out) {
+    return Convert<16>(line, out);
 }
 
 }  // namespace tessavo

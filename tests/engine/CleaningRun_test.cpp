@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "FileSystem.h"
 #include "TestSupport.h"
 #include "modFileHandling.h"
@@ -102,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         ContentCase{"PartialWordCompletedWithBlanks", kWord8 + "ABCD", "out.gsi", To8,
                     kWord8 + "ABCD  +00000000 \r\n", 1},
         ContentCase{"EmptyLaterLineToGsi16", kWord8 + "\r\n\r\n", "out.gsi", To16,
-                    kWord16 + "\r\n*\r\n", 2},
+                    kWord16 + "\r\n\r\n", 2},
         ContentCase{"EmptyLaterLineToGsi8", kWord16 + "\r\n\r\n", "out.gsi", To8,
                     kWord8 + "\r\n\r\n", 2},
         ContentCase{"ThreeRecords", kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n", "out.gsi",
@@ -121,6 +123,30 @@ INSTANTIATE_TEST_SUITE_P(
                     "51....+000000000017+000 \r\n",
                     2}),
     test::RowName());
+
+// Values cut to the output's width and lines copied unchanged: counted, each with the first
+// input line concerned (the header line counted), and told in the closing message.
+TEST(CleaningRunTest, CountsAndTellsCutValuesAndUnchangedLines) {
+    TempDir dir;
+    const std::string cut = "*110002+0000000HCCULDTIE \r\n";
+    const std::string unreadable = "*110003+STNC (1) 21.324+0000000036000000 \r\n";
+    WriteFile(dir / "in.gsi", "kop\r\n" + kWord16 + "\r\n" + unreadable + cut + unreadable + cut);
+    FakeServices services;
+    services.format = To8;
+
+    const RunResult r = CleaningRun(dir / "in.gsi", dir / "out.gsi", true, services);
+
+    EXPECT_EQ(std::tuple(r.lineCount, r.cutValues, r.firstCutLine, r.unchangedLines,
+                         r.firstUnchangedLine),
+              std::tuple(5, 2, 4, 2, 3));
+    Message expected = Done(5);
+    expected.lines.push_back(
+        "Ingekorte waarden (te lang voor het uitvoerformaat): 2, eerste in regel 4");
+    expected.lines.push_back(
+        "Ongewijzigde regels (niet te lezen als GSI woorden): 2, eerste is regel 3");
+    expected.icon = MessageIcon::Warning;
+    EXPECT_EQ(services.messages, std::vector<Message>{expected});
+}
 
 TEST(CleaningRunTest, MissingInputTouchesNothing) {
     TempDir dir;
@@ -373,7 +399,10 @@ const FaultCase kFaults[] = {
               {"Regel 3 is te lang in:", "<in>", kAborted}},
     FaultCase{"CompletedLineOverLimit",
               [](const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
-                  WriteFile(input, std::string(32767, '1'));
+                  std::string line;  // on the grid, its last word one blank short
+                  for (int i = 0; i < 2048; ++i) line += kWord8;
+                  line.resize(32767);
+                  WriteFile(input, line);
                   WriteFile(output, "OUT");
               },
               Failure,

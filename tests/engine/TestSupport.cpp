@@ -52,6 +52,14 @@ Snapshot TakeSnapshot(const std::filesystem::path& folder) {
     return snapshot;
 }
 
+LineConversion Convert(const std::string& line, int target, std::string& out) {
+    out.assign(MaxConvertedLength(line.size()), '\0');
+    const LineConversion converted =
+        target == 16 ? ConvertLineToGSI16(line, out.data()) : ConvertLineToGSI8(line, out.data());
+    out.resize(converted.size);
+    return converted;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;

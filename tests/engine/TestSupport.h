@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RunServices.h"
+#include "modGSI.h"
 
 namespace tessavo {
 
@@ -103,6 +104,10 @@ using Snapshot = std::map<std::string, std::string>;
 Snapshot TakeSnapshot(const std::filesystem::path& folder);
 
 // These take UTF-8 paths and convert them as the engine does.
+
+// Converts one record line to GSI-8 or GSI-16 (`target`) into `out`.
+LineConversion Convert(const std::string& line, int target, std::string& out);
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // fails the test when it is missing
 bool Exists(const std::string& path);           // anything at all stands at the path

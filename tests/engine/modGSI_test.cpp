@@ -41,8 +41,14 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"BlankSignPositionGetsPlus", " 0000A101", 8, "+0000A101"},
         FieldCase{"InnerBlanksAreValue", "+    1234", 16, "+00000000    1234"},
         FieldCase{"AllBlanks", "         ", 8, "+00000000"},
-        FieldCase{"TabIsAnOrdinaryCharacter", "\t0001234", 8, "+\t0001234"}),
+        FieldCase{"TabIsAnOrdinaryCharacter", "\t0001234", 8, "+\t0001234"},
+        FieldCase{"EverySignAfterZerosOfAPlusValueIsTheSign", "++00-12", 8, "-00000012"},
+        FieldCase{"SignThatACutLeavesInFrontIsTheSign", "+1-2345678", 8, "-02345678"},
+        FieldCase{"PlaceholderWithoutSignGetsPlus", "0000----", 8, "+0000----"},
+        FieldCase{"AllDashPlaceholderFirstDashIsSign", "-----", 8, "-0000----"}),
     test::RowName());
+
+const std::string kWord8 = "110001+00000001 ";
 
 // The worked example: four GSI-8 words and the same line in GSI-16.
 const std::string kGsi8Line = "110001+0000A101 21.324+09000000 31..00+00012345 83..00-00001500 ";
@@ -70,14 +76,17 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, ConvertTest,
     testing::Values(LineCase{"WorkedExampleGsi8", kGsi8Line, kGsi8Line, kGsi16Line},
                     LineCase{"WorkedExampleGsi16", kGsi16Line, kGsi8Line, kGsi16Line},
-                    LineCase{"EmptyLine", "", "", "*"}, LineCase{"OnlyStar", "*", "", "*"},
-                    LineCase{"PartialWordDropped", "110001+00001234 ABCD", "110001+00001234 ",
+                    LineCase{"EmptyLine", "", "", ""}, LineCase{"OnlyStar", "*", "", ""},
+                    LineCase{"PartialWordCompleted", "110001+00001234 ABCD",
+                             "110001+00001234 ABCD  +00000000 ",
+                             "*110001+0000000000001234 ABCD  +0000000000000000 "},
+                    LineCase{"WordWithoutSeparatorCompleted", "110001+00001234", "110001+00001234 ",
                              "*110001+0000000000001234 "},
-                    LineCase{"WordWithoutSeparatorDropped", "110001+00001234", "", "*"},
                     LineCase{"StarLineShortOfSeparator", "*110001+000000000000A101",
                              "110001+0000A101 ", "*110001+000000000000A101 "},
-                    LineCase{"StarLineExtraCharactersDropped", "*110001+000000000000A101 ABCDE",
-                             "110001+0000A101 ", "*110001+000000000000A101 "},
+                    LineCase{"StarLinePartialWordCompleted", "*110001+000000000000A101 ABCDE",
+                             "110001+0000A101 ABCDE +00000000 ",
+                             "*110001+000000000000A101 ABCDE +0000000000000000 "},
                     LineCase{"BlankDataFieldOfCompletedWord", "ABCD            ",
                              "ABCD  +00000000 ", "*ABCD  +0000000000000000 "},
                     LineCase{"BlankSignPosition", "110001 0000A101 ", "110001+0000A101 ",
@@ -86,8 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                              "*110001+00000000    1234 "},
                     LineCase{"LongValueCutToGsi8", "*21.324+0000001234567890 ", "21.324+34567890 ",
                              "*21.324+0000001234567890 "},
-                    LineCase{"UnsignedFieldGetsPlus", "110001123456789 ", "110001+23456789 ",
-                             "*110001+0000000123456789 "},
+                    LineCase{"WordWithoutSignCopiedUnchanged", "110001123456789 ",
+                             "110001123456789 ", "110001123456789 "},
                     LineCase{"StarInsideIsOrdinary", "110001+000*1234 ", "110001+000*1234 ",
                              "*110001+00000000000*1234 "},
                     LineCase{"Word51Gsi8KeepsPrismConstant", "51..1.+0000-030 ", "51..1.+0000-030 ",
@@ -100,60 +109,136 @@ INSTANTIATE_TEST_SUITE_P(
                              "21.324-00000030 ", "*21.324-0000000000000030 "}),
     test::RowName());
 
-// The conversions take short cuts for fields of common shapes; every field must still come
-// out as FormatDataField makes it. Random fields from the characters that steer its rules.
+// The rules for real instrument files, with what the user is told about each line.
+struct RuleCase {
+    const char* name;
+    friend void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
+    std::string line;
+    int target;  // 8 or 16
+    std::string expected;
+    int cutValues = 0;
+    bool unchanged = false;
+};
+
+class ConvertRuleTest : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(ConvertRuleTest, WritesAndReports) {
+    const RuleCase& c = GetParam();
+    std::string out;
+    const LineConversion converted = test::Convert(c.line, c.target, out);
+    EXPECT_EQ(out, c.expected);
+    EXPECT_EQ(converted.cutValues, c.cutValues);
+    EXPECT_EQ(converted.unchanged, c.unchanged);
+}
+
+const std::string kStation =
+    "*110001+0000000000000STN 84..10+0000000001000000 86..+0000000000200000 "
+    "87..10+0000000000000000  88..10+0000000000001500";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ConvertRuleTest,
+    testing::Values(
+        RuleCase{"OffGridStationLineToGsi16", kStation, 16,
+                 "*110001+0000000000000STN 84..10+0000000001000000 86....+0000000000200000 "
+                 "87..10+0000000000000000 88..10+0000000000001500 "},
+        RuleCase{"OffGridStationLineToGsi8", kStation, 8,
+                 "110001+00000STN 84..10+01000000 86....+00200000 87..10+00000000 "
+                 "88..10+00001500 "},
+        RuleCase{"DecimalWordsLongerThanTheGrid",
+                 "*110003+000000000000BB01 21.324+00000001160515.70 31..06+000000000004670.2 ", 16,
+                 "*110003+000000000000BB01 21.324+0000001160515.70 31..06+00000000004670.2 "},
+        RuleCase{"PointIdOneCharacterShort", "*110023+00000000000STN3 21.324+0000000007445310 ", 16,
+                 "*110023+000000000000STN3 21.324+0000000007445310 "},
+        RuleCase{"BlanksAfterLastWordAreNoWord", "110001+00000001  ", 8, "110001+00000001 "},
+        RuleCase{"LongValueCutIsCounted", "*81..00+0000000286150753 ", 8, "81..00+86150753 ", 1},
+        RuleCase{"OnlyBlanksCutIsNoCut", "*81..00+        12345678 ", 8, "81..00+12345678 "},
+        RuleCase{"ShortLastWordWithoutSignAtSevenIsOffGrid", "*86..+1234567890123456", 16,
+                 "*86....+1234567890123456 "},
+        RuleCase{"BlankWordInsideIsNoWord", "110001+00000001                 21.324+09000000 ", 8,
+                 "110001+00000001 21.324+09000000 "},
+        RuleCase{"WordWithoutSignCopiesLineUnchanged", "*110001+STNC (1) 21.324+0000000036000000 ",
+                 8, "*110001+STNC (1) 21.324+0000000036000000 ", 0, true},
+        RuleCase{"FirstWordBeginningWithStarCopiesLineUnchanged", "**11001+0000000000000001 ", 8,
+                 "**11001+0000000000000001 ", 0, true},
+        RuleCase{"Word51TwoNumbersEachNormalised", "51..1.+00000008+0000000 ", 8,
+                 "51..1.+0008+000 "},
+        RuleCase{"PlaceholderKeepsItsDashes", "*83..10+00000000000----- ", 8, "83..10+000----- "},
+        RuleCase{"LineOfBlanksBecomesEmptyLine", "*    ", 16, ""},
+        RuleCase{
+            "SignBeforeBlankPositionSevenIsOffGrid",
+            "*110001+0000000000000001 87..+1" + std::string(18, ' ') + "21.324+0000000009000000 ",
+            16,
+            "*110001+0000000000000001 87....+0000000000000001 "
+            "21.324+0000000009000000 "},
+        RuleCase{"PartialWordOfTwoWordsIsOffGrid", "*87..10+1500 88..10+1500", 8,
+                 "87..10+00001500 88..10+00001500 "}),
+    test::RowName());
+
+// The conversions take short cuts for fields of common shapes; every field on the grid must
+// still come out as FormatDataField makes it (word 51 as its two numbers). Random fields of
+// the characters that steer the rules.
 TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
     std::mt19937 random(7);
     const std::string alphabet = "00000+- 1A.";
     auto field = [&](std::size_t size) {
         std::string text(size, ' ');
         for (char& c : text) c = alphabet[random() % alphabet.size()];
+        text[0] = "+- "[random() % 3];  // position 7 of a word on the grid
         return text;
     };
     for (int i = 0; i < 20000; ++i) {
         const std::string index = i % 7 == 0 ? "51" : "21";
-        const std::string field8 = field(9), field16 = field(17);
-        const std::string gsi8 = index + "..10" + field8 + " ";
-        const std::string gsi16 = "*" + index + "..10" + field16 + " ";
-        if (index == "51" && (field8[5] == '+' || field8[5] == '-')) continue;
-        if (index == "51" && (field16[13] == '+' || field16[13] == '-')) continue;
-        ASSERT_EQ(ConvertToGSI8(gsi8).substr(6, 9), FormatDataField(field8, 8)) << gsi8;
-        ASSERT_EQ(ConvertToGSI16(gsi8).substr(7, 17), FormatDataField(field8, 16)) << gsi8;
-        ASSERT_EQ(ConvertToGSI8(gsi16).substr(6, 9), FormatDataField(field16, 8)) << gsi16;
-        ASSERT_EQ(ConvertToGSI16(gsi16).substr(7, 17), FormatDataField(field16, 16)) << gsi16;
+        for (const std::string& in : {field(9), field(17)}) {
+            const std::string line = (in.size() == 17 ? "*" : "") + index + "..10" + in + " ";
+            const std::size_t constant = in.find_last_of("+-");
+            for (int w : {8, 16}) {
+                const std::string expected =
+                    index == "51" && constant != std::string::npos && constant > 0
+                        ? FormatDataField(in.substr(0, constant), w - 4) +
+                              FormatDataField(in.substr(constant), 3)
+                        : FormatDataField(in, w);
+                const std::string out = w == 16 ? ConvertToGSI16(line) : ConvertToGSI8(line);
+                ASSERT_EQ(out.substr(w == 16 ? 7 : 6, w + 1), expected) << line << " to " << w;
+            }
+        }
     }
 }
 
+// A line as read holds at most 32,767 characters; so does the completed word text of a line
+// on the grid. A line off the grid may grow beyond that when its words are completed.
 struct LimitCase {
     const char* name;
     friend void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+    std::string word;  // repeated to the line's length
     std::size_t length;
-    bool star;
-    bool converts;
+    std::size_t gsi16Length;  // 0: the conversion fails
 };
 
 class ConvertLimitTest : public testing::TestWithParam<LimitCase> {};
 
-TEST_P(ConvertLimitTest, WordTextFitsSixteenBits) {
+TEST_P(ConvertLimitTest, LinesFitSixteenBits) {
     const LimitCase& c = GetParam();
-    std::string line(c.length, '0');
-    if (c.star) line[0] = '*';
-    if (c.converts) {
-        const std::size_t words = c.star ? c.length / 24 : c.length / 16;
-        EXPECT_EQ(ConvertToGSI16(line).size(), words * 24 + 1);
-        EXPECT_EQ(ConvertToGSI8(line).size(), words * 16);
+    std::string line = c.word[0] == '*' ? "*" : "";
+    while (line.size() < c.length) line += c.word.substr(c.word[0] == '*' ? 1 : 0);
+    line.resize(c.length);
+    if (c.gsi16Length > 0) {
+        EXPECT_EQ(ConvertToGSI16(line).size(), c.gsi16Length);
     } else {
         EXPECT_THROW(ConvertToGSI16(line), GsiOverflowError);
         EXPECT_THROW(ConvertToGSI8(line), GsiOverflowError);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, ConvertLimitTest,
-                         testing::Values(LimitCase{"StarLongestThatConverts", 32783, true, true},
-                                         LimitCase{"StarShortestThatFails", 32784, true, false},
-                                         LimitCase{"PlainLongestThatConverts", 32767, false, true},
-                                         LimitCase{"PlainShortestThatFails", 32768, false, false}),
-                         test::RowName());
+const std::string kGridWord16 = "*110001+0000000000000001 ";
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ConvertLimitTest,
+    testing::Values(LimitCase{"StarGridLongestThatConverts", kGridWord16, 32761, 32761},
+                    LimitCase{"StarGridShortestThatFails", kGridWord16, 32762, 0},
+                    LimitCase{"GridLongestThatConverts", kWord8, 32752, 2047 * 24 + 1},
+                    LimitCase{"GridShortestThatFails", kWord8, 32753, 0},
+                    LimitCase{"OffGridLongestThatConverts", "110001+1 ", 32767, 3641 * 24 + 1},
+                    LimitCase{"OffGridShortestThatFails", "110001+1 ", 32768, 0}),
+    test::RowName());
 
 }  // namespace
 }  // namespace tessavo
