@@ -107,7 +107,7 @@ char* WriteRightAligned(char sign, const char* value, const char* end, std::size
     const auto length = static_cast<std::size_t>(end - value);
     if (width > kPadSlack) {
         std::memset(out, '0', width - length);
-        std::memcpy(out + (width - length), value, length);
+        if (length > 0) std::memcpy(out + (width - length), value, length);  // value may be null
         return out + width;
     }
     std::memset(out, '0', kPadSlack);

@@ -25,6 +25,11 @@ TEST_P(FormatDataFieldTest, GivesNormalForm) {
     EXPECT_EQ(FormatDataField(c.field, c.width), c.expected);
 }
 
+TEST(FormatDataFieldTest, FieldWithoutCharactersIsZero) {
+    // An empty view has no characters to point to at all.
+    EXPECT_EQ(FormatDataField(std::string_view(), 16), "+0000000000000000");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Fields, FormatDataFieldTest,
     testing::Values(
