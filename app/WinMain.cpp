@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WinMain: the Windows program, its window over the registry and the system's dialogs.
 #include <objbase.h>
 #include <windows.h>

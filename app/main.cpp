@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main: the Qt program, which opens the window frmTessavo and runs its event loop.
 #include <QApplication>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmark of the cleaning run against a plain copy of the same file.
 //
 // Times CleaningRun over two large generated GSI files, to GSI-16 and to GSI-8, next to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessavo-cli: arguments, the run of each file, its messages and the exit status.
 #include "CommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessavo-cli: the cleaning run over files named on the command line, for batches and
 // scripts.
 #pragma once

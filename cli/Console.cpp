@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console calls of Console.h, for POSIX and for Windows.
 #include "Console.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few things the command line needs of the system it runs on: its arguments as UTF-8,
 // Ctrl+C, and whether a stream is a terminal. One implementation for POSIX and Windows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry point of tessavo-cli.
 #include "CommandLine.h"
 #include "Console.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's mingw-w64 (package g++-mingw-w64-x86-64-posix).
 # The POSIX thread model gives std::thread and std::mutex; linking with -static puts the C++
 # runtime and the thread library into the program, so Tessavo.exe needs no DLL beside it.

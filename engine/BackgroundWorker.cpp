@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BackgroundWorker: one job at a time on a thread of its own.
 #include "BackgroundWorker.h"
 
 namespace tessavo {

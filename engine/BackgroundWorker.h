@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BackgroundWorker: a thread that runs one job at a time beside its caller.
 #pragma once
 
 #include <condition_variable>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BackupExistingOutput: the checks, locks and questions before a run, and the swap after it.
 #include "BackupExistingOutput.h"
 
 #include <random>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BackupExistingOutput and ReplaceOutput: an existing output settled before a run and replaced after it.
 #pragma once
 
 #include <cstdint>

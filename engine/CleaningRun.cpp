@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// CleaningRun: one input streamed line by line into a new output beside the old one.
 #include "CleaningRun.h"
 
 #include <optional>

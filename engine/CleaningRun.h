@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// CleaningRun: the cleaning of one GSI file, its outcome and its test seams.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// FileSystem: the engine's one layer over the operating system's file calls.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on POSIX systems (Linux first).
 #include <fcntl.h>
 #include <sys/file.h>

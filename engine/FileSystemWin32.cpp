@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on Windows: the wide (UTF-16) calls, with the codes of GetLastError.
 #include <windows.h>
 

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// RunFailure: the Dutch messages of failed runs, and the table of system errors to reasons.
 #include "RunFailure.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// RunFailure: the error of a failed file operation and the Dutch message for it.
 #pragma once
 
 #include <cstdint>

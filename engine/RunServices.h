@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// RunServices: what a cleaning run needs of its front end, and the messages it asks for.
 #pragma once
 
 #include <cstdint>

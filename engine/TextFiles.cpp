@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// LineReader and OutputFile: lines read and the new output written a block at a time.
 #include "TextFiles.h"
 
 #include <bit>

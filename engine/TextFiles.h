@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// LineReader and OutputFile: the run's input and output, each with a thread of its own.
 #pragma once
 
 #include <cstdint>

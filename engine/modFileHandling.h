@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// modFileHandling: the existence test and the routines that cut a path at its separators.
 #pragma once
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GSI line conversion: the normal form of data fields, lines on the fixed word grid, and
 // lines read word by word on their blanks.
 #include "modGSI.h"

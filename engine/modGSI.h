@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GSI line conversion: the normal form of a data field and the rewriting of one record line
 // as a GSI-8 or a GSI-16 line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as an input file through a whole cleaning run. The
 // first byte picks the output format (its value modulo 3: as the input, GSI-8, GSI-16) and
 // the output's extension (its bit 2: ".raw"); the rest is the file.

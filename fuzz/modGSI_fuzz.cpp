@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as one record line through both conversions, checking
 // what every converted line must satisfy.
 #include <cstdint>

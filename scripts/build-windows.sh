@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows program with Debian's mingw-w64 into build-windows/, where Tessavo.exe
 # lands; runs the engine, controller and window tests under wine on a virtual display; and
 # makes the installer build-windows/tessavo-<version>-x64.msi, which a last test installs,

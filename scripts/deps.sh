@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages that building and running need, those that the tests and the
 # package add, and a function that installs the missing ones (with sudo when not root).
 # Sourced by the other scripts, which install what they need.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the engine's libFuzzer targets (the line conversion, a whole run on a file) with
 # Clang, AddressSanitizer and UndefinedBehaviorSanitizer into build-fuzz/ and runs each for
 # a bounded time, starting from its corpus in fuzz/corpus/. New inputs and any crash stay in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the icon's sizes for the hicolor theme (dist/linux/icons) from its drawing,
 # resources/tessavo.svg, with rsvg-convert, which it installs when missing. Run it after
 # changing the drawing and commit the pictures with it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the Windows program under wine on a virtual display, as on a first start, and saves
 # a picture of its window to docs/screenshot-windows.png. Wine draws the window with its
 # own Windows-style title bar on a wine desktop; ImageMagick's import takes the picture.

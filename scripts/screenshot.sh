@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the built program on a virtual display under a small window manager (openbox, for
 # the title bar) and saves a picture of its window with its frame to docs/screenshot.png.
 # The settings are a surveyor's own, in a folder of their own, so the user's settings stay

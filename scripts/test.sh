@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building and testing need, builds everything and runs every test.
 # Usage: test.sh [--sanitize | --sanitize-threads] [CMake options...]
 #   --sanitize          everything, the Qt window included, built with AddressSanitizer

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wine for the Windows build's tests and pictures: a prefix inside the build folder, a wine
 # that asks nothing, and a session on a virtual display. Sourced by build-windows.sh and
 # screenshot-windows.sh; the toolchain file gives ctest the same prefix and settings.

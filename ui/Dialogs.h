@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialogs: the message box and the open and save dialogs the controller asks for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SettingsStore: the per-user store of the window's settings, texts by key.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TessavoController: the settings table, the window's actions and its services to the run.
 #include "TessavoController.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TessavoController: the logic of the window frmTessavo, the same for every toolkit.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TessavoView: the window's controls and toolkit services as the controller drives them.
 #pragma once
 

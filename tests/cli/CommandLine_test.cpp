@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of tessavo-cli, run as a process the way a script runs it.
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FakeDialogs: dialogs answered from a script, recording every request.
 #pragma once
 

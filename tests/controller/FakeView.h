@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FakeView: a window without a toolkit that records what the controller does to it.
 #pragma once
 

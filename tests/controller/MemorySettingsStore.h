@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MemorySettingsStore: the settings store as a map, for tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the window's logic through a fake view, fake dialogs and a store in memory.
 #include "TessavoController.h"
 

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of an existing output: the backup matrix, runs in place, an input that is the backup.
 #include "BackupExistingOutput.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of whole runs: the files written, the closing messages, a stop, faults that change nothing.
 #include "CleaningRun.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a run guarantees about the user's files while other runs go on, when it is killed,
 // and for the permissions of what it writes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's file layer on Windows, under wine: what the run relies on of the Win32 calls.
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// TestSupport: temporary folders, file helpers, folder snapshots and scripted services.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of the line reader's line ends and limit, and of a failed write of the output.
 #include "TextFiles.h"
 
 #include <gtest/gtest.h>

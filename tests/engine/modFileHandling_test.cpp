@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of the path routines and the existence test.
 #include "modFileHandling.h"
 
 #include <gtest/gtest.h>

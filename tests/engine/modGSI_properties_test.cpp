@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Properties of the line conversion over generated lines, on the fixed word grid and off it.
 #include <gtest/gtest.h>
 

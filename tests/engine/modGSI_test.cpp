@@ -1,4 +1,5 @@
-// Tessavo - cleaning of Leica GSI measurement files.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of the line conversion: data fields, the word rules and the 16-bit limits.
 #include "modGSI.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FindWindow: waits for a visible top-level window with the given title (a window being made
 // has its title before it has its size), for scripts that drive a
 // Windows program under wine. With --close it closes the window as its close box would;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer under wine: installs it for the whole machine without a question,
 # checks the program, the Start-menu entry and the uninstall entry, starts the installed
 # program and closes its window, then removes everything again.

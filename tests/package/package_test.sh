@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package. "build": makes it with CPack from the build folder and checks its
 # file list, its Depends and that lintian finds no error. "install" (root only; skipped
 # otherwise, and when a tessavo package is installed already): installs it with apt-get,

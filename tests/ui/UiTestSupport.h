@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the Qt tests: answering a modal window, and the windows left open.
 #pragma once
 

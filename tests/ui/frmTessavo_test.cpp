@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the Qt window's wiring: its controls, keys, focus, drops and a whole run.
 #include "frmTessavo.h"
 

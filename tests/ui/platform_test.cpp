@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smoke tests of the Qt window's adaptors: the real message box, file dialogs and INI store.
 #include <QComboBox>
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the Win32 window's wiring: its messages reach the controller, the controller's
 // changes reach its controls. What the actions decide is tested with the controller.
 #include "frmTessavo.h"

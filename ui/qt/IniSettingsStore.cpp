@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IniSettingsStore: reading and writing the texts of Brakmor.conf.
 #include "IniSettingsStore.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IniSettingsStore: the window's settings in an INI file, through QSettings.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QtDialogs: the requests of the controller turned into QMessageBox and QFileDialog.
 #include "QtDialogs.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QtDialogs: the window's message box and file dialogs on QMessageBox and QFileDialog.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InstallDutchQtTranslation: loads qtbase_nl from Qt's translations folder.
 #include "QtTranslation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InstallDutchQtTranslation: Qt's own Dutch texts for its standard buttons and dialogs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmTessavo: the window's controls in their places, and their events passed to the controller.
 #include "frmTessavo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RegistrySettingsStore: REG_SZ values read and written with the registry's wide calls.
 #include "RegistrySettingsStore.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RegistrySettingsStore: the window's settings in the current user's part of the registry.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resources: identifiers of the program's resources, shared by the code and Tessavo.rc.
 #pragma once
 

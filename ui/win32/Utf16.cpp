@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Utf16: conversions through the system's own UTF-8 code page.
 #include "Utf16.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Utf16: the program's UTF-8 texts in and out of the UTF-16 that Windows' calls take.
 #pragma once
 

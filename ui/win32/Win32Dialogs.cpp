@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Win32Dialogs: MessageBoxW, GetOpenFileNameW and GetSaveFileNameW with UTF-16 texts.
 #include "Win32Dialogs.h"
 

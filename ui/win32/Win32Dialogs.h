@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Win32Dialogs: the system's message box and its common open and save dialogs.
 #pragma once
 

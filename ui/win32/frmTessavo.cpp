@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmTessavo: the window's controls in twips, its messages passed on to the controller.
 #include "frmTessavo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmTessavo: the program's one window on Windows, a thin view over TessavoController.
 #pragma once
 
