@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "FileSystem.h"
+#include "RunFailure.h"
 #include "TestSupport.h"
 #include "modFileHandling.h"
 
@@ -448,6 +449,21 @@ const FaultCase kFaults[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaults), test::RowName());
+
+// The system errors seen in real runs each read as a Dutch sentence, not as a number.
+TEST(DutchReasonTest, ErrorsSeenInRunsHaveASentence) {
+    for (const std::errc seen :
+         {std::errc::too_many_symbolic_link_levels,
+          std::errc::no_such_device_or_address,       // a socket opened
+          std::errc::resource_unavailable_try_again,  // no thread
+          std::errc::device_or_resource_busy, std::errc::no_space_on_device}) {
+        const std::string reason = DutchReason(std::make_error_code(seen));
+        EXPECT_FALSE(reason.starts_with("Systeemfout")) << static_cast<int>(seen);
+    }
+#ifdef _WIN32
+    EXPECT_EQ(DutchReason({32, std::system_category()}), "Het bestand is in gebruik.");
+#endif
+}
 
 }  // namespace
 }  // namespace tessavo
