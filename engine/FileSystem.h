@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <system_error>
+#include <utility>
 
 // The engine's one layer over the operating system's file calls. Everything else in the
 // engine reaches files through it, so that each platform's calls stand in one place. Paths
@@ -47,9 +48,15 @@ FileInfo Inspect(const std::string& path, std::error_code& ec);
 class File {
   public:
     File() = default;
-    ~File();
-    File(File&& other) noexcept;
-    File& operator=(File&& other) noexcept;
+    ~File() { Close(); }
+    File(File&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = std::exchange(other.handle_, kClosed);
+        }
+        return *this;
+    }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
@@ -60,7 +67,7 @@ class File {
     // link included). It gets the mode every new file of the user gets.
     static File CreateNew(const std::string& path, std::error_code& ec);
 
-    bool IsOpen() const;
+    bool IsOpen() const { return handle_ != kClosed; }
     FileInfo Info(std::error_code& ec) const;
 
     // Reads up to `size` bytes; 0 at the end of the file.

@@ -58,19 +58,6 @@ FileInfo Inspect(const std::string& path, std::error_code& ec) {
     return info;
 }
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kClosed;
-    }
-    return *this;
-}
-
 File File::OpenForReading(const std::string& path, std::error_code& ec) {
     ec.clear();
     // Without O_NONBLOCK, opening a named pipe would wait for a writer that never comes.
@@ -103,8 +90,6 @@ File File::CreateNew(const std::string& path, std::error_code& ec) {
     }
     return File(fd);
 }
-
-bool File::IsOpen() const { return handle_ != kClosed; }
 
 FileInfo File::Info(std::error_code& ec) const {
     ec.clear();

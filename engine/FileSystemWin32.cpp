@@ -107,19 +107,6 @@ FileInfo Inspect(const std::string& path, std::error_code& ec) {
     return info;
 }
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kClosed;
-    }
-    return *this;
-}
-
 File File::OpenForReading(const std::string& path, std::error_code& ec) {
     ec.clear();
     std::wstring wide;
@@ -163,8 +150,6 @@ File File::CreateNew(const std::string& path, std::error_code& ec) {
     }
     return File(reinterpret_cast<std::intptr_t>(handle));
 }
-
-bool File::IsOpen() const { return handle_ != kClosed; }
 
 FileInfo File::Info(std::error_code& ec) const {
     ec.clear();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <iterator>
 
 namespace tessavo {
 
@@ -90,45 +91,39 @@ std::string DutchReason(std::error_code code) {
 }
 
 std::vector<std::string> FailureMessageLines(const FileOperationError& error) {
-    const std::string line = std::to_string(error.lineNumber());
-    const std::string reason = DutchReason(error.code());
-    std::vector<std::string> lines;
-    switch (error.operation()) {
-        case FileOperation::QueryFile:
-            lines = {"Bestand kan niet worden onderzocht:", error.path(), reason};
-            break;
-        case FileOperation::OpenRead:
-            lines = {"Invoerbestand kan niet worden geopend:", error.path(), reason};
-            break;
-        case FileOperation::Read:
-            lines = {"Fout bij het lezen van regel " + line + " uit:", error.path(), reason};
-            break;
-        case FileOperation::CreateOutput:
-            lines = {"Uitvoerbestand kan niet worden aangemaakt:", error.path(), reason};
-            break;
-        case FileOperation::WriteOutput:
-            lines = {"Uitvoerbestand kan niet worden geschreven:", error.path(), reason};
-            break;
-        case FileOperation::LineTooLong:
-            lines = {"Regel " + line + " is te lang in:", error.path()};
-            break;
-        case FileOperation::TooManyLines:
-            lines = {"Te veel meetregels (meer dan 2147483647) bij regel " + line + " in:",
-                     error.path()};
-            break;
-        case FileOperation::DeleteBackup:
-            lines = {"Oud backupbestand kan niet worden verwijderd:", error.path(), reason};
-            break;
-        case FileOperation::RenameToBackup:
-            lines = {"Uitvoerbestand kan niet worden hernoemd naar:", error.path(), reason};
-            break;
-        case FileOperation::ReplaceOutput:
-            lines = {"Uitvoerbestand kan niet worden vervangen:", error.path(), reason};
-            break;
-        case FileOperation::OutputInUse:
-            lines = {"Bestand is in gebruik door een andere bewerking:", error.path()};
-            break;
-    }
+    // The first line of each operation's message; where it names the input's line, the
+    // number stands between `text` and `afterLine`. A reason follows unless the failure is
+    // the file's own content or another run.
+    struct Heading {
+        FileOperation operation;
+        const char* text;
+        const char* afterLine;
+        bool reason;
+    };
+    static const Heading kHeadings[] = {
+        {FileOperation::QueryFile, "Bestand kan niet worden onderzocht:", nullptr, true},
+        {FileOperation::OpenRead, "Invoerbestand kan niet worden geopend:", nullptr, true},
+        {FileOperation::Read, "Fout bij het lezen van regel ", " uit:", true},
+        {FileOperation::CreateOutput, "Uitvoerbestand kan niet worden aangemaakt:", nullptr, true},
+        {FileOperation::WriteOutput, "Uitvoerbestand kan niet worden geschreven:", nullptr, true},
+        {FileOperation::LineTooLong, "Regel ", " is te lang in:", false},
+        {FileOperation::TooManyLines, "Te veel meetregels (meer dan 2147483647) bij regel ",
+         " in:", false},
+        {FileOperation::DeleteBackup, "Oud backupbestand kan niet worden verwijderd:", nullptr,
+         true},
+        {FileOperation::RenameToBackup, "Uitvoerbestand kan niet worden hernoemd naar:", nullptr,
+         true},
+        {FileOperation::ReplaceOutput, "Uitvoerbestand kan niet worden vervangen:", nullptr, true},
+        {FileOperation::OutputInUse, "Bestand is in gebruik door een andere bewerking:", nullptr,
+         false},
+    };
+    const Heading& heading =
+        *std::find_if(std::begin(kHeadings), std::end(kHeadings),
+                      [&](const Heading& h) { return h.operation == error.operation(); });
+    std::string first = heading.text;
+    if (heading.afterLine) first += std::to_string(error.lineNumber()) + heading.afterLine;
+    std::vector<std::string> lines{first, error.path()};
+    if (heading.reason) lines.push_back(DutchReason(error.code()));
     lines.insert(lines.end(), error.notes().begin(), error.notes().end());
     lines.push_back("Bewerking is afgebroken.");
     return lines;
