@@ -69,7 +69,7 @@ void InstallInterruptHandler() {
     sigemptyset(&action.sa_mask);
     // SA_RESETHAND: the second Ctrl+C takes the default action. SA_RESTART: a read or write
     // that the signal interrupts goes on instead of failing the run with EINTR.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     sigaction(SIGINT, &action, nullptr);
 #endif
 }

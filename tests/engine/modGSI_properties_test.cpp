@@ -89,7 +89,8 @@ TEST(ConvertPropertiesTest, HoldForGeneratedLines) {
                 continue;
             }
             // Whole words only: a sign at position 7, a blank at the end.
-            const std::size_t size = target + 8, start = target == 16 && !out.empty();
+            const std::size_t size = static_cast<std::size_t>(target) + 8,
+                              start = target == 16 && !out.empty();
             ASSERT_TRUE((out.size() - start) % size == 0 && (start == 0 || out[0] == '*'));
             for (std::size_t at = start; at < out.size(); at += size) {
                 ASSERT_TRUE((out[at + 6] == '+' || out[at + 6] == '-') &&

@@ -204,7 +204,8 @@ TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
                               FormatDataField(in.substr(constant), 3)
                         : FormatDataField(in, w);
                 const std::string out = w == 16 ? ConvertToGSI16(line) : ConvertToGSI8(line);
-                ASSERT_EQ(out.substr(w == 16 ? 7 : 6, w + 1), expected) << line << " to " << w;
+                ASSERT_EQ(out.substr(w == 16 ? 7 : 6, static_cast<std::size_t>(w) + 1), expected)
+                    << line << " to " << w;
             }
         }
     }
