@@ -135,8 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A check is a whole number, blanks allowed; any but 0 and 1 gives the key's default.
         StartUpCase{"CheckNumberWithBlanks", With({{"ReplaceGSI", " 0 "}}), kIn, kOut, false, true,
                     Same},
-        StartUpCase{"CheckTwoGivesDefault", With({{"ReplaceGSI", "2"}}), kIn, kIn, true, true,
-                    Same},
+        StartUpCase{"OtherChecksGiveTheDefault", With({{"ReplaceGSI", "2"}, {"AutoBackup", "ja"}}),
+                    kIn, kIn, true, true, Same},
         StartUpCase{"CheckNegativeGivesDefault", With({{"ReplaceGSI", "0"}, {"AutoBackup", "-1"}}),
                     kIn, kOut, false, true, Same}),
     RowName());
@@ -246,6 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{
             "CancelledBrowseStillCopies", true, {SetUnreported, CancelBrowse}, New, New, false},
         InputCase{"DroppedFileMovesTheOutputWhileChecked", true, {DropFile}, New, New, false},
+        InputCase{"DroppedFileLeavesAFreeOutput", false, {DropFile}, New, Out, std::nullopt},
         InputCase{"DroppedFolderIsRefused", true, {DropFolder}, In, In, false},
         InputCase{"DroppedMissingFileIsRefused", false, {DropMissing}, In, Out, std::nullopt}),
     RowName());
