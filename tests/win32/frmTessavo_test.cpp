@@ -35,28 +35,24 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 const std::string kWord8 = "110001+00000001 ";
 const std::string kPath = "C:\\m\xC3\xA9tingen\\d\xC3\xA4g.gsi";  // "C:\métingen\däg.gsi"
 
-// Runs `action` when the message it posts is handled: in the middle of a run, which handles
-// the waiting messages at every line.
-class Probe {
-  public:
-    explicit Probe(std::function<void()> action) : action_(std::move(action)) {
+// Runs `action` when the message this posts is handled: in the middle of a run, which
+// handles the waiting messages at every line.
+void PostAction(std::function<void()> action) {
+    static std::function<void()> posted;
+    static const HWND probe = [] {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-            if (message == WM_APP) (*reinterpret_cast<std::function<void()>*>(l))();
+            if (message == WM_APP) std::exchange(posted, nullptr)();
             return DefWindowProcW(window, message, w, l);
         };
         windowClass.lpszClassName = L"TessavoTestProbe";
         RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, nullptr, nullptr);
-        PostMessageW(window_, WM_APP, 0, reinterpret_cast<LPARAM>(&action_));
-    }
-    ~Probe() { DestroyWindow(window_); }
-
-  private:
-    std::function<void()> action_;
-    HWND window_;
-};
+        return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                               nullptr, nullptr, nullptr);
+    }();
+    posted = std::move(action);
+    PostMessageW(probe, WM_APP, 0, 0);
+}
 
 class WindowTest : public testing::Test {
   public:
@@ -270,7 +266,7 @@ TEST_F(WindowTest, RunFromEnterWithSecondStartIgnored) {
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(At(Control::cmdProcessGSI), BM_CLICK, 0, 0);
-    Probe probe([&] { busyInRun = BusyCursor(); });
+    PostAction([&] { busyInRun = BusyCursor(); });
     window->HandleWaitingMessages();
 
     EXPECT_EQ(busyInRun, true);
@@ -288,7 +284,7 @@ TEST_F(WindowTest, ClosingDuringARunStopsItAndThenCloses) {
 
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(window->Window(), WM_CLOSE, 0, 0);
-    Probe probe([&] { openInRun = window->Window() != nullptr; });
+    PostAction([&] { openInRun = window->Window() != nullptr; });
     window->HandleWaitingMessages();
 
     EXPECT_EQ(openInRun, true);  // the run still had its window after the close
