@@ -108,12 +108,8 @@ TEST_P(StartUpTest, FillsTheControlsAndWritesNothing) {
 
 // The default path: C:\TEST.GSI on Windows, TEST.GSI in the user's home elsewhere.
 std::string HomeTestFile() {
-#ifdef _WIN32
-    return "C:\\TEST.GSI";
-#else
     const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/TEST.GSI";
-#endif
+    return test::kWindows ? "C:\\TEST.GSI" : std::string(home ? home : "") + "/TEST.GSI";
 }
 
 INSTANTIATE_TEST_SUITE_P(
