@@ -2,7 +2,6 @@
 // Tests of tessavo-cli, run as a process the way a script runs it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,19 +18,25 @@ namespace tessavo::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
+
+// Each table row is printed by its name.
+template <class Case>
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 struct Outcome {
     int exitCode = -1;  // 128 + the signal when a signal ended the program
     std::string out, err;
 };
 
-// Runs tessavo-cli in `folder`, its standard error on a pipe or on a terminal; `meanwhile`
-// is called with its process id while it runs.
-Outcome RunCli(const Lines& arguments, const fs::path& folder, bool terminal = false,
+// Runs tessavo-cli in `folder` with the blank-separated `arguments`, its standard output
+// into a file, its standard error on a pipe or on a terminal; `meanwhile` is called with its
+// process id while it runs.
+Outcome RunCli(const std::string& arguments, const fs::path& folder, bool terminal = false,
                const std::function<void(pid_t)>& meanwhile = {}) {
-    int out[2], err[2];
-    EXPECT_EQ(pipe(out), 0);
+    TempDir streams;
+    const int out = open((streams / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+    int err[2];
     if (terminal) {
         err[0] = posix_openpt(O_RDWR | O_NOCTTY);
         EXPECT_TRUE(grantpt(err[0]) == 0 && unlockpt(err[0]) == 0);
@@ -39,56 +44,46 @@ Outcome RunCli(const Lines& arguments, const fs::path& folder, bool terminal = f
     } else {
         EXPECT_EQ(pipe(err), 0);
     }
-    std::vector<char*> argv{const_cast<char*>(TESSAVO_CLI)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    std::istringstream words(arguments);
+    std::vector<std::string> strings{TESSAVO_CLI};
+    for (std::string word; words >> word;) strings.push_back(word);
+    std::vector<char*> argv;
+    for (std::string& a : strings) argv.push_back(a.data());
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(folder.c_str()) == 0 && dup2(open("/dev/null", O_RDONLY), 0) == 0 &&
-            dup2(out[1], 1) == 1 && dup2(err[1], 2) == 2)
+            dup2(out, 1) == 1 && dup2(err[1], 2) == 2)
             execv(argv[0], argv.data());
         _exit(127);
     }
-    close(out[1]);
+    close(out);
     close(err[1]);
     if (meanwhile) meanwhile(pid);
 
-    // Both streams to their end (EIO from a terminal whose other side is closed).
+    // Standard error to its end (EIO from a terminal whose other side is closed).
     Outcome outcome;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* texts[2] = {&outcome.out, &outcome.err};
-    for (int open = 2; open > 0 && poll(fds, 2, 60'000) > 0;) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-            char buffer[4096];
-            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0) {
-                texts[i]->append(buffer, static_cast<std::size_t>(got));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
+    char buffer[4096];
+    for (ssize_t got; (got = read(err[0], buffer, sizeof buffer)) > 0;)
+        outcome.err.append(buffer, static_cast<std::size_t>(got));
+    close(err[0]);
     int status = 0;
     waitpid(pid, &status, 0);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = ReadFile(streams / "out");
     return outcome;
 }
 
-Lines SplitLines(const std::string& text) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+// Every line of `text` with `prefix` in front.
+std::string Prefixed(const std::string& prefix, const std::string& text) {
+    return std::regex_replace(text, std::regex("^(?=.)", std::regex::multiline), prefix);
 }
 
-Lines Prefixed(const std::string& prefix, const Lines& lines, const Lines& more = {}) {
-    Lines result;
-    for (const std::string& line : lines) result.push_back(prefix + line);
-    result.insert(result.end(), more.begin(), more.end());
-    return result;
+// The files a run adds or changes: a name, its content, the next name, its content...
+Snapshot Files(const std::vector<std::string>& list) {
+    Snapshot files;
+    for (std::size_t i = 0; i + 1 < list.size(); i += 2) files[list[i]] = list[i + 1];
+    return files;
 }
 
 // A missing last separator blank and a bare LF: what every cleaning mends.
@@ -96,18 +91,23 @@ const std::string kMessy = "110001+00000123 21.324+09000000\n110002+00000456 \r\
 const std::string kClean8 = "110001+00000123 21.324+09000000 \r\n110002+00000456 \r\n";
 const std::string kClean16 =
     "*110001+0000000000000123 21.324+0000000009000000 \r\n*110002+0000000000000456 \r\n";
-const Lines kDone = {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  2"};
-const Lines kMissing = {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."};
-const std::string kUsage = "Gebruik: tessavo-cli [--gsi8 | --gsi16] INVOER UITVOER";
+const std::string kCut = "*81..00+0000000286150753 \r\n";  // too long for GSI-8
+const std::string kLong(40000, '1');                       // one line too long to read
+const std::string kDone = "Opgeschoond GSI bestand is gereed\nAantal meetregels:  2\n";
+
+// The folder every run starts in; a row names the files its run adds or changes.
+const Snapshot kFolder = {{"a.gsi", kMessy},
+                          {"b.gsi", kMessy},
+                          {"cut.gsi", kCut},
+                          {"long.gsi", kLong},
+                          {"out.gsi", "old"}};
 
 struct CliCase {
     const char* name;
-    friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
-    Lines arguments;
-    Snapshot before;
+    std::string arguments;
     int exitCode;
-    Lines out, err;
-    Snapshot after;
+    std::string out, err;
+    Snapshot changed;
 };
 
 class CliTest : public testing::TestWithParam<CliCase> {};
@@ -115,71 +115,46 @@ class CliTest : public testing::TestWithParam<CliCase> {};
 TEST_P(CliTest, ExitStatusOutputAndFiles) {
     const CliCase& c = GetParam();
     TempDir dir;
-    for (const auto& [name, bytes] : c.before) WriteFile(dir / name, bytes);
+    for (const auto& [name, bytes] : kFolder) WriteFile(dir / name, bytes);
 
     const Outcome outcome = RunCli(c.arguments, dir.path());
 
     EXPECT_EQ(outcome.exitCode, c.exitCode);
-    EXPECT_EQ(SplitLines(outcome.out), c.out);
-    EXPECT_EQ(SplitLines(outcome.err), c.err);
-    EXPECT_EQ(TakeSnapshot(dir.path()), c.after);
+    EXPECT_EQ(outcome.out, c.out);
+    EXPECT_EQ(outcome.err, c.err);
+    Snapshot after = kFolder;
+    for (const auto& [name, bytes] : c.changed) after[name] = bytes;
+    EXPECT_EQ(TakeSnapshot(dir.path()), after);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliTest,
     testing::Values(
-        CliCase{"KeepsTheInputsFormat",
-                {"in.gsi", "out.gsi"},
-                {{"in.gsi", kMessy}, {"out.gsi", "old"}},
-                0,
-                kDone,
-                {},
-                {{"in.gsi", kMessy}, {"out.gsi", kClean8}, {"out.gsi.bak", "old"}}},
-        CliCase{"ConvertsToGsi16",
-                {"--gsi16", "in.gsi", "out.gsi"},
-                {{"in.gsi", kMessy}},
-                0,
-                kDone,
-                {},
-                {{"in.gsi", kMessy}, {"out.gsi", kClean16}}},
-        CliCase{"CutValueGivesThree",
-                {"--gsi8", "in.gsi", "out.gsi"},
-                {{"in.gsi", "*81..00+0000000286150753 \r\n"}},
-                3,
-                {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  1",
-                 "Ingekorte waarden (te lang voor het uitvoerformaat): 1, eerste in regel 1"},
-                {},
-                {{"in.gsi", "*81..00+0000000286150753 \r\n"}, {"out.gsi", "81..00+86150753 \r\n"}}},
-        CliCase{"FailureGoesToStandardError",
-                {"long.gsi", "out.gsi"},
-                {{"long.gsi", std::string(40000, '1')}},
-                1,
-                {},
-                {"Regel 1 is te lang in:", "long.gsi", "Bewerking is afgebroken."},
-                {{"long.gsi", std::string(40000, '1')}}},
+        CliCase{"KeepsTheInputsFormat", "a.gsi out.gsi", 0, kDone, "",
+                Files({"out.gsi", kClean8, "out.gsi.bak", "old"})},
+        CliCase{"ConvertsToGsi16", "--gsi16 a.gsi new.gsi", 0, kDone, "",
+                Files({"new.gsi", kClean16})},
+        CliCase{"CutValueGivesThree", "--gsi8 cut.gsi new.gsi", 3,
+                "Opgeschoond GSI bestand is gereed\nAantal meetregels:  1\nIngekorte waarden (te "
+                "lang voor het uitvoerformaat): 1, eerste in regel 1\n",
+                "", Files({"new.gsi", "81..00+86150753 \r\n"})},
+        // A refusal and a failure in the middle of a batch: the other files are done.
         CliCase{
-            "BatchGoesOnAfterAMissingFile",
-            {"--in-place", "a.gsi", "none.gsi", "c.gsi"},
-            {{"a.gsi", kMessy}, {"c.gsi", kMessy}},
-            1,
-            Prefixed("a.gsi: ", kDone, Prefixed("c.gsi: ", kDone)),
-            Prefixed("none.gsi: ", kMissing),
-            {{"a.gsi", kClean8}, {"a.gsi.bak", kMessy}, {"c.gsi", kClean8}, {"c.gsi.bak", kMessy}}},
+            "BatchGoesOnAfterBadFiles", "--in-place a.gsi none.gsi long.gsi b.gsi", 1,
+            Prefixed("a.gsi: ", kDone) + Prefixed("b.gsi: ", kDone),
+            Prefixed("none.gsi: ", "Invoerbestand niet gevonden !\nBewerking is niet mogelijk.\n") +
+                Prefixed("long.gsi: ",
+                         "Regel 1 is te lang in:\nlong.gsi\nBewerking is afgebroken.\n"),
+            Files({"a.gsi", kClean8, "a.gsi.bak", kMessy, "b.gsi", kClean8, "b.gsi.bak", kMessy})},
         // A second run would replace the backup of the original with the cleaned file.
-        CliCase{"FileNamedTwiceIsCleanedOnce",
-                {"--in-place", "a.gsi", "./a.gsi"},
-                {{"a.gsi", kMessy}},
-                0,
-                Prefixed("a.gsi: ", kDone),
-                {},
-                {{"a.gsi", kClean8}, {"a.gsi.bak", kMessy}}}),
+        CliCase{"FileNamedTwiceIsCleanedOnce", "--in-place a.gsi ./a.gsi", 0,
+                Prefixed("a.gsi: ", kDone), "", Files({"a.gsi", kClean8, "a.gsi.bak", kMessy})}),
     RowName());
 
 // The help, the version and wrong usage: the status and the first line of each stream.
 struct UsageCase {
     const char* name;
-    friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
-    Lines arguments;
+    std::string arguments;
     int exitCode;
     std::string out, err;
 };
@@ -198,17 +173,13 @@ TEST_P(UsageTest, StatusAndFirstLines) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsageTest,
     testing::Values(
-        UsageCase{"Version", {"--version"}, 0, "tessavo-cli " TESSAVO_VERSION, ""},
-        UsageCase{"Help", {"--help"}, 0, kUsage, ""},
-        UsageCase{
-            "WrongNumberOfFiles", {"a.gsi"}, 2, "", "tessavo-cli: verwacht INVOER en UITVOER"},
-        UsageCase{"BothFormats",
-                  {"--gsi8", "--gsi16", "a", "b"},
-                  2,
-                  "",
+        UsageCase{"Version", "--version", 0, "tessavo-cli 1.0.4", ""},
+        UsageCase{"Help", "--help", 0, "Gebruik: tessavo-cli [--gsi8 | --gsi16] INVOER UITVOER",
+                  ""},
+        UsageCase{"WrongNumberOfFiles", "a.gsi", 2, "", "tessavo-cli: verwacht INVOER en UITVOER"},
+        UsageCase{"BothFormats", "--gsi8 --gsi16 a b", 2, "",
                   "tessavo-cli: --gsi8 en --gsi16 sluiten elkaar uit"},
-        UsageCase{
-            "UnknownOption", {"--gsi6", "a", "b"}, 2, "", "tessavo-cli: onbekende optie: --gsi6"}),
+        UsageCase{"UnknownOption", "--gsi6 a b", 2, "", "tessavo-cli: onbekende optie: --gsi6"}),
     RowName());
 
 // A batch whose first file is large. The program is paused as soon as it has opened that
@@ -216,7 +187,6 @@ INSTANTIATE_TEST_SUITE_P(
 // while it is paused is handled as soon as it goes on.
 struct LongRunCase {
     const char* name;
-    friend void PrintTo(const LongRunCase& c, std::ostream* os) { *os << c.name; }
     bool terminal;
     bool interrupt;
 };
@@ -246,7 +216,7 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
     const Snapshot before = TakeSnapshot(dir.path());
 
     const Outcome outcome =
-        RunCli({"--in-place", "big.gsi", "small.gsi"}, dir.path(), c.terminal, [&](pid_t pid) {
+        RunCli("--in-place big.gsi small.gsi", dir.path(), c.terminal, [&](pid_t pid) {
             ASSERT_TRUE(WaitForOpenFile(pid, "big.gsi"));
             kill(pid, SIGSTOP);
             int status = 0;
@@ -264,9 +234,11 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
     } else {
         EXPECT_EQ(outcome.exitCode, 0);
         const std::string count = std::to_string(big.size() / line.size());
-        EXPECT_EQ(SplitLines(outcome.out),
-                  Prefixed("big.gsi: ", {kDone[0], "Aantal meetregels:  " + count},
-                           Prefixed("small.gsi: ", kDone)));
+        EXPECT_EQ(outcome.out, Prefixed("big.gsi: ",
+                                        "Opgeschoond GSI bestand is gereed\n"
+                                        "Aantal meetregels:  " +
+                                            count + "\n") +
+                                   Prefixed("small.gsi: ", kDone));
     }
     if (c.terminal) {
         // One line rewritten in place, blanked out before the report.

@@ -20,32 +20,30 @@ class FakeDialogs final : public Dialogs {
 
     std::vector<Message> messages;
     std::vector<FileRequest> fileRequests;
-    // Answers in order; when the script runs out a message is answered OK and a file
-    // dialog is cancelled. Nothing in a file answer means Cancel.
-    std::vector<MessageAnswer> messageAnswers;
+    // Every message is answered OK. File dialogs are answered in order, nothing meaning
+    // Cancel, and cancelled when the script runs out.
     std::vector<std::optional<std::string>> fileAnswers;
     std::function<void(const Message&)> onMessage;  // called while the box would wait
 
     MessageAnswer ShowMessage(const Message& message) override {
         messages.push_back(message);
         if (onMessage) onMessage(message);
-        return Next(messageAnswers).value_or(MessageAnswer::Ok);
+        return MessageAnswer::Ok;
     }
     std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) override {
         fileRequests.push_back({false, request});
-        return Next(fileAnswers).value_or(std::nullopt);
+        return NextFileAnswer();
     }
     std::optional<std::string> ShowSaveDialog(const FileDialogRequest& request) override {
         fileRequests.push_back({true, request});
-        return Next(fileAnswers).value_or(std::nullopt);
+        return NextFileAnswer();
     }
 
   private:
-    template <class T>
-    static std::optional<T> Next(std::vector<T>& script) {
-        if (script.empty()) return std::nullopt;
-        T answer = std::move(script.front());
-        script.erase(script.begin());
+    std::optional<std::string> NextFileAnswer() {
+        if (fileAnswers.empty()) return std::nullopt;
+        std::optional<std::string> answer = std::move(fileAnswers.front());
+        fileAnswers.erase(fileAnswers.begin());
         return answer;
     }
 };
