@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// frmTessavo: the window's controls in their places, and their events passed to the controller.
+// frmTessavo: the window made from its design, and its events passed to the controller.
 #include "frmTessavo.h"
 
 #include <QCheckBox>
@@ -15,6 +15,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <array>
+#include <cstddef>
+
+#include "WindowDesign.h"
 
 namespace tessavo {
 
@@ -22,9 +26,10 @@ namespace {
 
 // The layout is drawn in twips, 15 to a pixel at 96 dpi; Qt scales the pixels on other
 // displays.
-QRect Twips(int left, int top, int width, int height) {
-    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
-                 qRound(height / 15.0));
+int Pixels(int twips) { return qRound(twips / 15.0); }
+
+QRect Pixels(const Twips& place) {
+    return QRect(Pixels(place.left), Pixels(place.top), Pixels(place.width), Pixels(place.height));
 }
 
 // MS Sans Serif where Windows has it; elsewhere Liberation Sans at the same size, so that
@@ -39,9 +44,63 @@ QFont SansSerif(qreal pointSize, bool bold) {
     return font;
 }
 
-QPalette WithTextColour(QPalette palette, const QColor& colour) {
-    palette.setColor(QPalette::WindowText, colour);
-    return palette;
+QFont Font(ControlFont font) {
+    switch (font) {
+        case ControlFont::Heading: {
+            QFont heading = SansSerif(18, true);
+            heading.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+            return heading;
+        }
+        case ControlFont::Browse:
+            return SansSerif(9.75, true);
+        case ControlFont::Window:
+            break;
+    }
+    return SansSerif(8.25, false);
+}
+
+// The widget for a control's kind, with its caption.
+QWidget* MakeWidget(const ControlDesign& design, QWidget* parent) {
+    const QString caption = QString::fromUtf8(design.caption);
+    switch (design.kind) {
+        case ControlKind::Picture: {
+            auto* picture = new QLabel(parent);
+            picture->setPixmap(QPixmap(QStringLiteral(":/icons/tessavo-32.xpm")));
+            return picture;
+        }
+        case ControlKind::Label:
+            return new QLabel(caption, parent);
+        case ControlKind::Frame:
+            return new QGroupBox(caption, parent);
+        case ControlKind::TextBox: {
+            auto* textBox = new QLineEdit(parent);
+            // A text box would paste a dropped file's address as text; the window takes the
+            // drop.
+            textBox->setAcceptDrops(false);
+            return textBox;
+        }
+        case ControlKind::Button:
+            return new QPushButton(caption, parent);
+        case ControlKind::DefaultButton: {
+            auto* button = new QPushButton(caption, parent);
+            button->setDefault(true);
+            return button;
+        }
+        case ControlKind::CheckBox:
+            return new QCheckBox(caption, parent);
+        case ControlKind::Option: {
+            // The options are auto-exclusive within the frame; the arrow keys move between
+            // them. Only the selected one is a tab stop, so the group is one stop as on
+            // Windows.
+            auto* option = new QRadioButton(caption, parent);
+            option->setFocusPolicy(Qt::ClickFocus);
+            QObject::connect(option, &QRadioButton::toggled, option, [option](bool checked) {
+                option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+            });
+            return option;
+        }
+    }
+    return new QLabel(caption, parent);  // not reached: every kind has its case
 }
 
 }  // namespace
@@ -66,108 +125,62 @@ frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
 
 void frmTessavo::CreateControls() {
     setObjectName(QStringLiteral("frmTessavo"));
-    setWindowTitle(QStringLiteral("Cleaner voor Leica GSI files"));
+    setWindowTitle(QString::fromUtf8(Design().title));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/tessavo-16.xpm"));
     icon.addFile(QStringLiteral(":/icons/tessavo-32.xpm"));
     setWindowIcon(icon);
-    setFont(SansSerif(8.25, false));
-    setFixedSize(553, 272);
+    setFont(Font(ControlFont::Window));
+    setFixedSize(Pixels(Design().clientWidth), Pixels(Design().clientHeight));
     // A file dropped anywhere on the window, text boxes included, becomes the input path.
     setAcceptDrops(true);
 
-    auto place = [](QWidget* control, const char* name, QRect geometry,
-                    const QString& toolTip = {}) {
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(geometry);
-        control->setToolTip(toolTip);
-    };
-    const QColor darkBlue(0, 0, 192);
-
-    Picture1 = new QLabel(this);
-    place(Picture1, "Picture1", Twips(240, 120, 480, 480));
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/icons/tessavo-32.xpm")));
-
-    Label1 = new QLabel(QStringLiteral("Opschonen van Leica GSI bestanden"), this);
-    place(Label1, "Label1", Twips(840, 120, 7215, 495));
-    QFont heading = SansSerif(18, true);
-    heading.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    Label1->setFont(heading);
-    Label1->setPalette(WithTextColour(Label1->palette(), darkBlue));
-
-    lblVersion = new QLabel(QStringLiteral("Versie:"), this);
-    place(lblVersion, "lblVersion", Twips(5520, 600, 2415, 255),
-          QStringLiteral("Versie van Tessavo"));
-    lblVersion->setPalette(WithTextColour(lblVersion->palette(), darkBlue));
-
-    Frame2 = new QGroupBox(QStringLiteral("GSI Meetbestand"), this);
-    place(Frame2, "Frame2", Twips(240, 840, 7815, 2415));
-
-    const QFont browseFont = SansSerif(9.75, true);
-    Label3 = new QLabel(QStringLiteral("Naam GSI Invoerbestand:"), Frame2);
-    place(Label3, "Label3", Twips(240, 360, 2415, 255));
-    txtInputGSI = new QLineEdit(Frame2);
-    place(txtInputGSI, "txtInputGSI", Twips(240, 600, 6975, 285),
-          QStringLiteral("Hier de naam invullen van het bestand, dat moet worden opgeschoond."));
-    cmdInputGSI = new QPushButton(QStringLiteral("..."), Frame2);
-    place(cmdInputGSI, "cmdInputGSI", Twips(7200, 600, 375, 280),
-          QStringLiteral("Bladeren naar invoer GSI bestand"));
-    cmdInputGSI->setFont(browseFont);
-    optGSI8 = new QRadioButton(QStringLiteral("Uitvoer is GSI-8"), Frame2);
-    place(optGSI8, "optGSI8", Twips(4080, 960, 1935, 255),
-          QStringLiteral("Het uitvoerbestand is in GSI-8 formaat, GSI-16 bestanden worden "
-                         "geconverteerd."));
-    chkReplace = new QCheckBox(QStringLiteral("Uitvoerbestand vervangt de Invoer"), Frame2);
-    place(chkReplace, "chkReplace", Twips(240, 1080, 3735, 240),
-          QStringLiteral("Het opgeschoonde bestand vervangt het originele bestand. Het origineel "
-                         "kan bewaard blijven als 'backup' bestand."));
-    optGSI16 = new QRadioButton(QStringLiteral("Uitvoer is GSI-16"), Frame2);
-    place(optGSI16, "optGSI16", Twips(4080, 1200, 1935, 255),
-          QStringLiteral("Het uitvoerbestand is in GSI-16 formaat, GSI-8 bestanden worden "
-                         "geconverteerd."));
-    chkAutoBackup = new QCheckBox(QStringLiteral("Automatisch Backup maken"), Frame2);
-    place(chkAutoBackup, "chkAutoBackup", Twips(240, 1320, 3735, 255),
-          QStringLiteral("Er wordt altijd automatisch een backup van het invoer GSI bestand "
-                         "gemaakt."));
-    optOutIsIn = new QRadioButton(QStringLiteral("Uitvoer is Zelfde Formaat als Invoer"), Frame2);
-    place(optOutIsIn, "optOutIsIn", Twips(4080, 1440, 3495, 255),
-          QStringLiteral("Het invoer GSI bestand wordt niet geconverteerd."));
-    optOutIsIn->setChecked(true);
-    lblOutputGSI = new QLabel(QStringLiteral("Naam GSI Uitvoerbestand:"), Frame2);
-    place(lblOutputGSI, "lblOutputGSI", Twips(240, 1680, 2415, 255));
-    txtOutputGSI = new QLineEdit(Frame2);
-    place(txtOutputGSI, "txtOutputGSI", Twips(240, 1920, 6975, 285),
-          QStringLiteral("Hier de nieuwe naam invullen voor het opgeschoonde GSI bestand."));
-    cmdOutputGSI = new QPushButton(QStringLiteral("..."), Frame2);
-    place(cmdOutputGSI, "cmdOutputGSI", Twips(7200, 1920, 375, 280),
-          QStringLiteral("Bladeren naar uitvoer GSI bestand"));
-    cmdOutputGSI->setFont(browseFont);
-
-    cmdProcessGSI = new QPushButton(QStringLiteral("Opschonen GSI bestand"), this);
-    place(cmdProcessGSI, "cmdProcessGSI", Twips(240, 3480, 2415, 375),
-          QStringLiteral("Start de bewerking."));
-    cmdProcessGSI->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("&Exit"), this);
-    place(cmdCancel, "cmdCancel", Twips(7080, 3480, 975, 375),
-          QStringLiteral("Stop het programma."));
-
-    // Text boxes would paste a dropped file's address as text; the window takes the drop.
-    txtInputGSI->setAcceptDrops(false);
-    txtOutputGSI->setAcceptDrops(false);
-
-    // The three options are auto-exclusive within the frame; the arrow keys move between
-    // them. Only the selected one is a tab stop, so the group is one stop as on Windows.
-    for (QRadioButton* option : {optGSI8, optGSI16, optOutIsIn}) {
-        connect(option, &QRadioButton::toggled, option, [option](bool checked) {
-            option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
-        });
-        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    std::array<QWidget*, kControlCount> made{};
+    const auto at = [&made](Control control) { return made[static_cast<std::size_t>(control)]; };
+    for (const ControlDesign& design : Design().controls) {
+        QWidget* widget = MakeWidget(design, design.inFrame ? at(Control::Frame2) : this);
+        widget->setObjectName(QLatin1String(design.name));
+        widget->setGeometry(Pixels(design.place));
+        widget->setToolTip(QString::fromUtf8(design.toolTip));
+        if (design.font != ControlFont::Window) {
+            widget->setFont(Font(design.font));
+        }
+        if (design.darkBlue) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::WindowText,
+                             QColor(kDarkBlue.red, kDarkBlue.green, kDarkBlue.blue));
+            widget->setPalette(palette);
+        }
+        made[static_cast<std::size_t>(design.control)] = widget;
     }
-    QWidget* focusOrder[] = {txtInputGSI,   cmdInputGSI, txtOutputGSI, cmdOutputGSI,
-                             cmdProcessGSI, cmdCancel,   chkReplace,   optGSI8,
-                             optGSI16,      optOutIsIn,  chkAutoBackup};
-    for (std::size_t i = 1; i < std::size(focusOrder); ++i) {
-        setTabOrder(focusOrder[i - 1], focusOrder[i]);
+    const auto take = [&at]<class Widget>(Widget*& member, Control control) {
+        member = qobject_cast<Widget*>(at(control));
+    };
+    take(lblVersion, Control::lblVersion);
+    take(txtInputGSI, Control::txtInputGSI);
+    take(cmdInputGSI, Control::cmdInputGSI);
+    take(optGSI8, Control::optGSI8);
+    take(chkReplace, Control::chkReplace);
+    take(optGSI16, Control::optGSI16);
+    take(chkAutoBackup, Control::chkAutoBackup);
+    take(optOutIsIn, Control::optOutIsIn);
+    take(lblOutputGSI, Control::lblOutputGSI);
+    take(txtOutputGSI, Control::txtOutputGSI);
+    take(cmdOutputGSI, Control::cmdOutputGSI);
+    take(cmdProcessGSI, Control::cmdProcessGSI);
+    take(cmdCancel, Control::cmdCancel);
+    SelectFormat(OutputFormat::SameAsInput);
+
+    // The design's order is the tab order of the controls that take the focus.
+    QWidget* previous = nullptr;
+    for (QWidget* widget : made) {
+        if (widget->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (previous) {
+            setTabOrder(previous, widget);
+        }
+        previous = widget;
     }
     txtInputGSI->setFocus();
 }

@@ -9,7 +9,6 @@
 #include "TessavoView.h"
 
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -63,11 +62,8 @@ class frmTessavo final : public QDialog, private TessavoView {
 
     TessavoController controller_;
 
-    QLabel* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
+    // The controls that the view reads or changes after it has made them.
     QLabel* lblVersion = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label3 = nullptr;
     QLineEdit* txtInputGSI = nullptr;
     QPushButton* cmdInputGSI = nullptr;
     QRadioButton* optGSI8 = nullptr;

@@ -17,155 +17,52 @@ namespace tessavo::win32 {
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
-// The frame's controls are placed from its top-left corner.
-constexpr int kFrameLeft = 240;
-constexpr int kFrameTop = 840;
-constexpr SIZE kClientTwips{8295, 4080};
-constexpr COLORREF kDarkBlue = RGB(0, 0, 192);
 
-struct ControlDesign {
-    Control control;
+// How a control of the design is made: its window class, style and extended style.
+struct Making {
     const wchar_t* windowClass;
     DWORD style;
-    bool inFrame;
-    RECT twips;  // left, top, width, height
-    const wchar_t* caption;
-    const wchar_t* toolTip;
+    DWORD exStyle = 0;
 };
 
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kTextBox = ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP;
-constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
-// The options are one group, the first marked WS_GROUP: the arrow keys move within it, and
-// the selected one is its only tab stop (checking an option moves WS_TABSTOP to it).
-constexpr DWORD kOption = BS_AUTORADIOBUTTON;
+// `startsGroup`: the first of a group of options.
+Making HowToMake(const ControlDesign& design, bool startsGroup) {
+    switch (design.kind) {
+        case ControlKind::Picture:
+            return {WC_STATICW, SS_ICON | SS_CENTERIMAGE};
+        case ControlKind::Label:
+            // SS_NOTIFY: a plain label lets the mouse through, and so its tool tip would never
+            // show.
+            return {WC_STATICW, SS_LEFT | SS_NOPREFIX | (design.toolTip ? DWORD{SS_NOTIFY} : 0)};
+        case ControlKind::Frame:
+            return {WC_BUTTONW, BS_GROUPBOX};
+        case ControlKind::TextBox:
+            return {WC_EDITW, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
+        case ControlKind::Button:
+            return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP};
+        case ControlKind::DefaultButton:
+            return {WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP};
+        case ControlKind::CheckBox:
+            return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP};
+        case ControlKind::Option:
+            // The options are one group, the first marked WS_GROUP: the arrow keys move within
+            // it, and the selected one is its only tab stop (checking an option moves
+            // WS_TABSTOP to it).
+            return {WC_BUTTONW, BS_AUTORADIOBUTTON | (startsGroup ? DWORD{WS_GROUP} : 0)};
+    }
+    return {WC_STATICW, 0};  // not reached: every kind has its case
+}
 
-// In the order of the Control enumeration.
-const ControlDesign kControls[] = {
-    {Control::Picture1,
-     WC_STATICW,
-     SS_ICON | SS_CENTERIMAGE,
-     false,
-     {240, 120, 480, 480},
-     nullptr,
-     nullptr},
-    {Control::Label1,
-     WC_STATICW,
-     kLabel,
-     false,
-     {840, 120, 7215, 495},
-     L"Opschonen van Leica GSI bestanden",
-     nullptr},
-    // SS_NOTIFY: a plain label lets the mouse through, and so its tool tip would never show.
-    {Control::lblVersion,
-     WC_STATICW,
-     kLabel | SS_NOTIFY,
-     false,
-     {5520, 600, 2415, 255},
-     L"Versie:",
-     L"Versie van Tessavo"},
-    {Control::Frame2,
-     WC_BUTTONW,
-     BS_GROUPBOX,
-     false,
-     {240, 840, 7815, 2415},
-     L"GSI Meetbestand",
-     nullptr},
-    {Control::Label3,
-     WC_STATICW,
-     kLabel,
-     true,
-     {240, 360, 2415, 255},
-     L"Naam GSI Invoerbestand:",
-     nullptr},
-    {Control::lblOutputGSI,
-     WC_STATICW,
-     kLabel,
-     true,
-     {240, 1680, 2415, 255},
-     L"Naam GSI Uitvoerbestand:",
-     nullptr},
-    {Control::txtInputGSI,
-     WC_EDITW,
-     kTextBox,
-     true,
-     {240, 600, 6975, 285},
-     L"",
-     L"Hier de naam invullen van het bestand, dat moet worden opgeschoond."},
-    {Control::cmdInputGSI,
-     WC_BUTTONW,
-     kButton,
-     true,
-     {7200, 600, 375, 280},
-     L"...",
-     L"Bladeren naar invoer GSI bestand"},
-    {Control::txtOutputGSI,
-     WC_EDITW,
-     kTextBox,
-     true,
-     {240, 1920, 6975, 285},
-     L"",
-     L"Hier de nieuwe naam invullen voor het opgeschoonde GSI bestand."},
-    {Control::cmdOutputGSI,
-     WC_BUTTONW,
-     kButton,
-     true,
-     {7200, 1920, 375, 280},
-     L"...",
-     L"Bladeren naar uitvoer GSI bestand"},
-    {Control::cmdProcessGSI,
-     WC_BUTTONW,
-     (kButton & ~BS_PUSHBUTTON) | BS_DEFPUSHBUTTON,
-     false,
-     {240, 3480, 2415, 375},
-     L"Opschonen GSI bestand",
-     L"Start de bewerking."},
-    {Control::cmdCancel,
-     WC_BUTTONW,
-     kButton,
-     false,
-     {7080, 3480, 975, 375},
-     L"&Exit",
-     L"Stop het programma."},
-    {Control::chkReplace,
-     WC_BUTTONW,
-     kCheckBox,
-     true,
-     {240, 1080, 3735, 240},
-     L"Uitvoerbestand vervangt de Invoer",
-     L"Het opgeschoonde bestand vervangt het originele bestand. Het origineel kan bewaard "
-     L"blijven als 'backup' bestand."},
-    {Control::optGSI8,
-     WC_BUTTONW,
-     kOption | WS_GROUP,
-     true,
-     {4080, 960, 1935, 255},
-     L"Uitvoer is GSI-8",
-     L"Het uitvoerbestand is in GSI-8 formaat, GSI-16 bestanden worden geconverteerd."},
-    {Control::optGSI16,
-     WC_BUTTONW,
-     kOption,
-     true,
-     {4080, 1200, 1935, 255},
-     L"Uitvoer is GSI-16",
-     L"Het uitvoerbestand is in GSI-16 formaat, GSI-8 bestanden worden geconverteerd."},
-    {Control::optOutIsIn,
-     WC_BUTTONW,
-     kOption,
-     true,
-     {4080, 1440, 3495, 255},
-     L"Uitvoer is Zelfde Formaat als Invoer",
-     L"Het invoer GSI bestand wordt niet geconverteerd."},
-    {Control::chkAutoBackup,
-     WC_BUTTONW,
-     kCheckBox,
-     true,
-     {240, 1320, 3735, 255},
-     L"Automatisch Backup maken",
-     L"Er wordt altijd automatisch een backup van het invoer GSI bestand gemaakt."},
-};
-static_assert(std::size(kControls) == kControlCount);
+// Where a control goes in the window: the frame's controls are placed from its top-left
+// corner.
+Twips InWindow(const ControlDesign& design) {
+    Twips place = design.place;
+    if (design.inFrame) {
+        place.left += Design(Control::Frame2).place.left;
+        place.top += Design(Control::Frame2).place.top;
+    }
+    return place;
+}
 
 int DialogId(Control control) {
     switch (control) {
@@ -208,7 +105,7 @@ UINT WindowDpi(HWND window) {
 SIZE WindowSize(HWND window, UINT dpi) {
     static const auto adjustForDpi =
         User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    RECT rect{0, 0, Scale(kClientTwips.cx, dpi), Scale(kClientTwips.cy, dpi)};
+    RECT rect{0, 0, Scale(Design().clientWidth, dpi), Scale(Design().clientHeight, dpi)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
@@ -227,8 +124,8 @@ void FitClientArea(HWND window, UINT dpi, const POINT* position) {
                  size.cy, flags);
     RECT client;
     GetClientRect(window, &client);
-    const int missingWidth = Scale(kClientTwips.cx, dpi) - client.right;
-    const int missingHeight = Scale(kClientTwips.cy, dpi) - client.bottom;
+    const int missingWidth = Scale(Design().clientWidth, dpi) - client.right;
+    const int missingHeight = Scale(Design().clientHeight, dpi) - client.bottom;
     if (missingWidth != 0 || missingHeight != 0) {
         SetWindowPos(window, nullptr, 0, 0, size.cx + missingWidth, size.cy + missingHeight,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -350,7 +247,7 @@ INT_PTR frmTessavo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmTessavo::CreateControls() {
-    SetWindowTextW(window_, L"Cleaner voor Leica GSI files");
+    SetWindowTextW(window_, Widen(Design().title).c_str());
     // A file dragged from Explorer onto the window, text boxes included, is dropped on it.
     DragAcceptFiles(window_, TRUE);
     // The dialog manager would scale fonts and controls itself on a change of dpi
@@ -362,28 +259,32 @@ void frmTessavo::CreateControls() {
         setDialogDpiBehavior(window_, kDisableAll, kDisableAll);
     }
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlDesign& design : kControls) {
-        const bool textBox =
-            design.control == Control::txtInputGSI || design.control == Control::txtOutputGSI;
+    bool inOptions = false;
+    for (const ControlDesign& design : Design().controls) {
+        const bool option = design.kind == ControlKind::Option;
+        const Making making = HowToMake(design, option && !inOptions);
+        inOptions = option;
         controls_[static_cast<int>(design.control)] = CreateWindowExW(
-            textBox ? WS_EX_CLIENTEDGE : 0, design.windowClass,
-            design.caption ? design.caption : L"", WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
-            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))),
-            instance, nullptr);
+            making.exStyle, making.windowClass, Widen(design.caption ? design.caption : "").c_str(),
+            WS_CHILD | WS_VISIBLE | making.style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))), instance,
+            nullptr);
     }
     SelectFormat(OutputFormat::SameAsInput);
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
                                 nullptr, instance, nullptr);
-    for (const ControlDesign& design : kControls) {
+    for (const ControlDesign& design : Design().controls) {
         if (!design.toolTip) continue;
+        // The tool tip keeps a copy of its text.
+        std::wstring text = Widen(design.toolTip);
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window_;
         tool.uId = reinterpret_cast<UINT_PTR>(Handle(design.control));
-        tool.lpszText = const_cast<wchar_t*>(design.toolTip);
+        tool.lpszText = text.data();
         SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 
@@ -402,19 +303,14 @@ void frmTessavo::ApplyDpi(UINT dpi) {
     const std::array<HFONT, 3> old = fonts_;
     fonts_ = {MakeFont(L"Microsoft Sans Serif", 80, false, dpi), MakeFont(L"Arial", 180, true, dpi),
               MakeFont(L"Microsoft Sans Serif", 98, true, dpi)};
-    for (const ControlDesign& design : kControls) {
-        FontKind kind = FontKind::Window;
-        if (design.control == Control::Label1) kind = FontKind::Heading;
-        if (design.control == Control::cmdInputGSI || design.control == Control::cmdOutputGSI)
-            kind = FontKind::Browse;
+    for (const ControlDesign& design : Design().controls) {
         HWND control = Handle(design.control);
-        const int left = design.twips.left + (design.inFrame ? kFrameLeft : 0);
-        const int top = design.twips.top + (design.inFrame ? kFrameTop : 0);
-        SetWindowPos(control, nullptr, Scale(left, dpi), Scale(top, dpi),
-                     Scale(design.twips.right, dpi), Scale(design.twips.bottom, dpi),
+        const Twips place = InWindow(design);
+        SetWindowPos(control, nullptr, Scale(place.left, dpi), Scale(place.top, dpi),
+                     Scale(place.width, dpi), Scale(place.height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(kind)]),
-                     TRUE);
+        SendMessageW(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(fonts_[static_cast<int>(design.font)]), TRUE);
     }
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
     SendMessageW(toolTips_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
@@ -431,7 +327,7 @@ void frmTessavo::ApplyDpi(UINT dpi) {
     bigIcon_ = loadIcon(MulDiv(32, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
     smallIcon_ = loadIcon(MulDiv(16, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI));
     // Picture1 shows the icon filling its area: 32 by 32 pixels at 96 dpi.
-    pictureIcon_ = loadIcon(Scale(kControls[0].twips.right, dpi));
+    pictureIcon_ = loadIcon(Scale(Design(Control::Picture1).place.width, dpi));
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     SendMessageW(Handle(Control::Picture1), STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
@@ -496,10 +392,12 @@ void frmTessavo::OnDropFiles(WPARAM wParam) {
 }
 
 HBRUSH frmTessavo::OnControlColour(HDC dc, HWND control) {
-    if (control == Handle(Control::Label1) || control == Handle(Control::lblVersion)) {
-        SetTextColor(dc, kDarkBlue);
-        SetBkMode(dc, TRANSPARENT);
-        return GetSysColorBrush(COLOR_BTNFACE);
+    for (const ControlDesign& design : Design().controls) {
+        if (design.darkBlue && control == Handle(design.control)) {
+            SetTextColor(dc, RGB(kDarkBlue.red, kDarkBlue.green, kDarkBlue.blue));
+            SetBkMode(dc, TRANSPARENT);
+            return GetSysColorBrush(COLOR_BTNFACE);
+        }
     }
     // From the first replace toggle on, the enabled output box is white; disabled, it
     // keeps the button face that Windows gives a disabled text box.

@@ -11,31 +11,9 @@
 
 #include "TessavoController.h"
 #include "TessavoView.h"
+#include "WindowDesign.h"
 
 namespace tessavo::win32 {
-
-// The controls in the order they are made, which is their tab order among those that take
-// the focus (the labels and the frame come first and take none).
-enum class Control {
-    Picture1,
-    Label1,
-    lblVersion,
-    Frame2,
-    Label3,
-    lblOutputGSI,
-    txtInputGSI,
-    cmdInputGSI,
-    txtOutputGSI,
-    cmdOutputGSI,
-    cmdProcessGSI,
-    cmdCancel,
-    chkReplace,
-    optGSI8,
-    optGSI16,
-    optOutIsIn,
-    chkAutoBackup,
-};
-inline constexpr int kControlCount = static_cast<int>(Control::chkAutoBackup) + 1;
 
 // A modeless dialog, for the keyboard handling the dialog manager brings: Tab and the arrow
 // keys, Enter on the default button (or on the push button that has the focus), Esc, and
@@ -82,8 +60,6 @@ class frmTessavo final : public TessavoView {
     void Close() override;
 
   private:
-    enum class FontKind { Window, Heading, Browse };
-
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
