@@ -13,6 +13,7 @@
 
 #include "CleaningRun.h"
 #include "Console.h"
+#include "Version.h"
 #include "modFileHandling.h"
 
 namespace tessavo::cli {

@@ -12,6 +12,7 @@
 #include "Dialogs.h"
 #include "SettingsStore.h"
 #include "TessavoView.h"
+#include "Version.h"
 #include "modFileHandling.h"
 
 namespace tessavo {
