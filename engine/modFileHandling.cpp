@@ -44,6 +44,26 @@ bool FileExists(std::string_view path) {
     return info.kind == fs::Kind::Regular;
 }
 
+std::string TidyWindowsPath(std::string_view path) {
+    while (!path.empty() && path.back() == ' ') path.remove_suffix(1);
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+        path = path.substr(1, path.size() - 2);
+    }
+    const std::size_t nameStart = path.find_last_of(kDirectorySeparators) + 1;  // npos + 1 = 0
+    std::size_t end = path.size();
+    while (end > nameStart && (path[end - 1] == ' ' || path[end - 1] == '.')) --end;
+    if (end == nameStart) return std::string(path);  // "..", or a name of blanks only
+    return std::string(path.substr(0, end));
+}
+
+std::string TypedPath(std::string_view path) {
+#ifdef _WIN32
+    return TidyWindowsPath(path);
+#else
+    return std::string(path);
+#endif
+}
+
 std::string GetFilePath(std::string_view path) {
     return std::string(path.substr(0, RequirePositionAfterLast(path, kDirectorySeparators) - 1));
 }

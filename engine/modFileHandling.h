@@ -24,6 +24,14 @@ std::string GetFileName(std::string_view path);
 // Everything after the last "." (wherever it stands), letter case unchanged.
 std::string GetFileExtension(std::string_view path);
 
+// A path as Windows itself reads a typed or pasted name: double quotes around the whole
+// path (as Explorer's "Copy as path" adds them) and blanks and dots at its end dropped. A
+// last name of dots only ("." or "..") stays as it is.
+std::string TidyWindowsPath(std::string_view path);
+// The path that a run takes from a path box or an argument: TidyWindowsPath on Windows,
+// where no name can end in a blank or a dot; elsewhere the text exactly as typed.
+std::string TypedPath(std::string_view path);
+
 // The file-system path for a UTF-8 path text (for the tests and tools beside the engine,
 // which reach files through the standard library).
 std::filesystem::path ToFsPath(std::string_view path);

@@ -68,6 +68,20 @@ TEST(PathSplit, SeparatorBeyondSixteenBitPositionOverflows) {
     EXPECT_EQ(GetFileName(std::string(32765, 'a') + "\\b"), "b");  // position 32766
 }
 
+// A path pasted or typed on Windows, and what a run takes from it.
+TEST(TidyWindowsPath, DropsWhatWindowsIgnoresInNames) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"\"C:\\meet\\dag 1.gsi\"", "C:\\meet\\dag 1.gsi"},  // Explorer's "Copy as path"
+        {"C:\\meet.gsi . ", "C:\\meet.gsi"},                 // trailing blanks and dots
+        {"\"C:\\meet.gsi \"  ", "C:\\meet.gsi"},             // both, blanks after the quote
+        {"C:\\meet\\..", "C:\\meet\\.."},                    // a folder reference stays
+        {"a\"b.gsi", "a\"b.gsi"},                            // a quote that encloses nothing
+        {"", ""},
+    };
+    for (const auto& [typed, tidy] : rows) EXPECT_EQ(TidyWindowsPath(typed), tidy) << typed;
+    EXPECT_EQ(TypedPath("meet.gsi "), test::kWindows ? "meet.gsi" : "meet.gsi ");
+}
+
 TEST(FileExistsTest, TrueOnlyForRegularFiles) {
     test::TempDir dir;
     test::WriteFile(dir / "meet.gsi", "x");
