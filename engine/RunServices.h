@@ -34,6 +34,9 @@ struct Message {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     std::optional<std::string> title;
+    // A longer list that the box offers on request (every value cut, every line left
+    // unchanged), one entry per line; empty for most messages.
+    std::vector<std::string> details;
 
     friend bool operator==(const Message&, const Message&) = default;
 };
