@@ -3,10 +3,10 @@
 # The Windows installer under wine, for the whole machine and without questions:
 # 0. an installer of the same version with a product code of its own (as every build had
 #    before) installs Tessavo;
-# 1. this build replaces it and installs the programs, the Start-menu entry, "Open with" for .gsi files
-#    (leaving the default program of .gsi files alone) and one uninstall entry with the
-#    install location; the installed program opens its window and closes it;
-# 2. another build of the same version replaces it: still one entry;
+# 1. this build replaces it and installs the programs, the Start-menu entry, "Open with"
+#    for .gsi files (leaving the default program of .gsi files alone) and one uninstall
+#    entry with the install location; the installed program opens its window and closes it;
+# 2. another build of the same version goes over it: still one entry;
 # 3. a newer version replaces it: one entry, of the newer version;
 # 4. this build over the newer version is refused by its launch condition, and the newer
 #    one stays;
@@ -51,8 +51,9 @@ settings='HKCU\Software\VB and VBA Program Settings\Brakmor\Tessavo'
 classes='HKLM\Software\Classes'
 # The product codes of the Tessavo products installed: the names of their uninstall keys.
 installed() {
-    "$wine" reg query "$uninstall" /s 2>/dev/null | tr -d '\r' |
-        awk '/^HKEY/ { key = $0 } /DisplayName.*REG_SZ.*Tessavo/ { sub(/.*\\/, "", key); print key }'
+    "$wine" reg query "$uninstall" /s 2>/dev/null | tr -d '\r' | awk '
+        /^HKEY/ { key = $0 }
+        /DisplayName.*REG_SZ.*Tessavo/ { sub(/.*\\/, "", key); print key }'
 }
 report() {
     local product
@@ -73,6 +74,12 @@ one_entry_of() {
         fail "the entry has no install location"
 }
 msiexec() { timeout 120 "$wine" msiexec "$1" "$(windows_path "$2")" /qn "${@:3}"; }
+# Installs an installer and checks that one Tessavo is installed then, of the given version.
+install() {
+    msiexec /i "$1" || fail "msiexec /i of $2"
+    report "installing $2"
+    one_entry_of "$3"
+}
 
 # A run that failed halfway may have left a product behind; it goes first.
 for product in $(installed); do timeout 120 "$wine" msiexec /x "$product" /qn || true; done
@@ -85,13 +92,8 @@ file_version=$(msiinfo export "$msi" File | awk -F'\t' '$3 ~ /Tessavo\.exe$/ { p
 [ "$file_version" = "$(sed -E 's/^([0-9]+)\.([0-9]+)\./\1.\2.0./' <<< "$version")" ] ||
     fail "the File table gives Tessavo.exe the version '$file_version'"
 
-msiexec /i "$earlier_msi" || fail "msiexec /i of an earlier installer of $version"
-report "installing an earlier installer of $version"
-one_entry_of "$version"
-
-msiexec /i "$msi" || fail "msiexec /i"
-report "installing this build ($version)"
-one_entry_of "$version"
+install "$earlier_msi" "an earlier installer of $version" "$version"
+install "$msi" "this build ($version)" "$version"
 [ -f "$(wine_path "$program")" ] || fail "no $program"
 if [ "$with_cli" = yes ]; then
     [ -f "$(wine_path "$cli")" ] || fail "no $cli"
@@ -118,18 +120,14 @@ wait "$pid" || fail "the program ended with status $?"
 # It closed through its shut-down, which stores the settings.
 [ -n "$(value "$settings" InputGSI)" ] || fail "no settings stored"
 
-msiexec /i "$rebuild_msi" || fail "msiexec /i of another build of $version"
-report "installing another build of $version"
-one_entry_of "$version"
-
-msiexec /i "$newer_msi" || fail "msiexec /i of $newer_version"
-report "installing $newer_version"
-one_entry_of "$newer_version"
+install "$rebuild_msi" "another build of $version" "$version"
+install "$newer_msi" "$newer_version" "$newer_version"
 
 log='C:\windows\temp\tessavo-downgrade.log'
 rm -f "$(wine_path "$log")"
 msiexec /i "$msi" /l*v "$log" && fail "$version was installed over $newer_version"
-grep -q 'LaunchConditions. Return value 0' "$(wine_path "$log")" || fail "the downgrade was not refused as one"
+grep -q 'LaunchConditions. Return value 0' "$(wine_path "$log")" ||
+    fail "the downgrade was not refused by the launch condition"
 report "trying $version over $newer_version"
 one_entry_of "$newer_version"
 [ -f "$(wine_path "$program")" ] || fail "$program went"
@@ -140,7 +138,8 @@ report "removing it"
 [ ! -e "$(wine_path "$program")" ] || fail "$program is still there"
 [ ! -e "$(wine_path "$cli")" ] || fail "$cli is still there"
 ! has_entry || fail "the Start-menu entry is still there"
-"$wine" reg query "$classes\\Tessavo.GSIFile" >/dev/null 2>&1 && fail "Tessavo.GSIFile is still there"
+"$wine" reg query "$classes\\Tessavo.GSIFile" >/dev/null 2>&1 &&
+    fail "Tessavo.GSIFile is still there"
 "$wine" reg query "$classes\\.gsi\\OpenWithProgids" /v Tessavo.GSIFile >/dev/null 2>&1 &&
     fail "Tessavo.GSIFile is still among the programs that open .gsi files"
 [ "$(value "$classes\\.gsi" /ve)" = Other.GSIFile ] || fail "the default program was changed"
