@@ -35,4 +35,5 @@ sed -E -e 's/^\.SH NAME$/.SH NAAM/' -e 's/^\.SH SYNOPSIS$/.SH OVERZICHT/' \
     -e 's/^\.SH FILES$/.SH BESTANDEN/' -e 's/^\.SH EXAMPLES$/.SH VOORBEELDEN/' \
     -e 's/^\.SH "SEE ALSO"$/.SH "ZIE OOK"/' \
     -e "s/^(\.TH [^ ]+ \"[^\"]*\") \"[^\"]*\"/\\1 \"$date\"/" -e '/^\.TH /a .nh' \
-    "$work/page" | gzip -9 -n > "$output"
+    "$work/page" | gzip -9 -n > "$work/page.gz"
+mv "$work/page.gz" "$output"
