@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows program with Debian's mingw-w64 into build-windows/, where Tessavo.exe
-# lands; runs the engine, controller and window tests under wine on a virtual display; and
-# makes the installer build-windows/tessavo-<version>-x64.msi, which a last test installs,
-# starts and removes under wine. Installs the Debian packages it needs when missing.
+# lands; makes the installer build-windows/tessavo-<version>-x64.msi; checks the programs'
+# PE headers and the icon; runs the engine, controller and window tests under wine on a
+# virtual display; and last installs, upgrades, starts and removes the installer under wine.
+# Installs the Debian packages it needs when missing.
 # Usage: build-windows.sh [--no-tests]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/deps.sh"
 tessavo_install_missing cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine \
-    fonts-liberation wixl xvfb xauth xdotool
+    fonts-liberation wixl msitools xvfb xauth xdotool
 
 build="$root/build-windows"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

@@ -9,11 +9,13 @@ tessavo_build_packages=(build-essential cmake qt6-base-dev libgl-dev)
 # The window needs Qt's xcb platform plugin, the fonts its layout is measured with and Qt's
 # Dutch texts for its own buttons.
 tessavo_run_packages=(qt6-qpa-plugins fonts-liberation qt6-translations-l10n)
-# GoogleTest; the validators of the desktop entry and the AppStream data; what CPack needs
-# to make the Debian package (dpkg-shlibdeps, file) and lintian to check it.
+# GoogleTest; the validators of the desktop entry and the AppStream data, and the MIME
+# database that reads the file type; help2man for the manual pages; what CPack needs to make
+# the Debian package (dpkg-shlibdeps, file) and lintian to check it.
 tessavo_test_packages=(
     googletest libgtest-dev
-    desktop-file-utils appstream
+    desktop-file-utils appstream shared-mime-info
+    help2man
     dpkg-dev file lintian
 )
 
