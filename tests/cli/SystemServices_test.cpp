@@ -16,38 +16,25 @@ namespace {
 const std::string kText = "meëting-测量.gsi";
 const std::wstring kWide = L"me\u00ebting-\u6d4b\u91cf.gsi";
 
-// A console of the test's own, made for the test and given up after it; the standard
-// handles that a new console takes over are put back.
-class ConsoleTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        for (DWORD which : kStandard) saved_.push_back(GetStdHandle(which));
-        FreeConsole();
-        ASSERT_TRUE(AllocConsole()) << "no console: " << GetLastError();
-        screen_ = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            CONSOLE_TEXTMODE_BUFFER, nullptr);
-        ASSERT_NE(screen_, INVALID_HANDLE_VALUE);
-    }
-    void TearDown() override {
-        if (screen_ != INVALID_HANDLE_VALUE) CloseHandle(screen_);
-        FreeConsole();
-        for (std::size_t i = 0; i < saved_.size(); ++i) SetStdHandle(kStandard[i], saved_[i]);
-    }
+TEST(ConsoleTest, DutchLettersReachTheConsoleAsWritten) {
+    // A console of the test's own, since a test under wine has none; the C runtime's
+    // streams, which GoogleTest writes to, keep their handles.
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole()) << "no console: " << GetLastError();
+    const HANDLE screen =
+        CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    ASSERT_NE(screen, INVALID_HANDLE_VALUE);
 
-    static constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-    std::vector<HANDLE> saved_;
-    HANDLE screen_ = INVALID_HANDLE_VALUE;
-};
-
-TEST_F(ConsoleTest, DutchLettersReachTheConsoleAsWritten) {
-    *cli::HandleStream(screen_) << kText << std::flush;
+    *cli::HandleStream(screen) << kText << std::flush;
 
     std::wstring shown(kWide.size(), L'\0');
     DWORD read = 0;
-    ASSERT_TRUE(ReadConsoleOutputCharacterW(screen_, shown.data(), static_cast<DWORD>(shown.size()),
+    EXPECT_TRUE(ReadConsoleOutputCharacterW(screen, shown.data(), static_cast<DWORD>(shown.size()),
                                             {0, 0}, &read));
     EXPECT_EQ(shown, kWide);
+    CloseHandle(screen);
+    FreeConsole();
 }
 
 TEST(RedirectedTest, TextStaysUtf8) {
@@ -65,14 +52,13 @@ TEST(RedirectedTest, TextStaysUtf8) {
 // pattern that matches nothing gives nothing.
 TEST(WildcardTest, MatchingFilesSorted) {
     TempDir dir;
-    for (const char* name : {"b.gsi", "C.gsi", "a.gsi", "a.txt"}) WriteFile(dir / name, "");
+    for (const char* name : {"b.gsi", "C.gsi", "a.gsi"}) WriteFile(dir / name, "");
     std::filesystem::create_directory(ToFsPath(dir / "d.gsi"));
     const std::string folder = dir / "";
     cli::SystemServices system;
 
     EXPECT_EQ(system.ExpandWildcards(folder + "*.gsi"),
               (std::vector<std::string>{folder + "a.gsi", folder + "b.gsi", folder + "C.gsi"}));
-    EXPECT_EQ(system.ExpandWildcards(folder + "?.txt"), std::vector<std::string>{folder + "a.txt"});
     EXPECT_TRUE(system.ExpandWildcards(folder + "*.raw").empty());
 }
 
