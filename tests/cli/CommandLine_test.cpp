@@ -120,7 +120,7 @@ struct CliCase {
     std::vector<std::string> arguments;
     int exitCode;
     std::string out, err;
-    Snapshot changed;
+    Snapshot changed = {};
     std::function<bool(int)> interrupt = {};
 };
 
