@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <regex>
 #include <thread>
 #endif
 
@@ -72,7 +73,13 @@ Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
 
 // Every line of `text` with `prefix` in front.
 std::string Prefixed(const std::string& prefix, const std::string& text) {
-    return std::regex_replace(text, std::regex("^(?=.)", std::regex::multiline), prefix);
+    std::string result;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
+        result += prefix + text.substr(start, end - start);
+        start = end;
+    }
+    return result;
 }
 
 // The files a run adds or changes: a name, its content, the next name, its content...
