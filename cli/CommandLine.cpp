@@ -87,6 +87,8 @@ struct Request {
     std::string usageError;
 };
 
+constexpr std::string_view kOutputDir = "--output-dir";
+
 bool IsHelp(const std::string& argument) {
     return argument == "--help" || argument == "-h" || (kWindows && argument == "/?");
 }
@@ -122,11 +124,11 @@ Request Parse(const std::vector<std::string>& arguments) {
             options.format = format;
         } else if (argument == "--in-place") {
             setForm(Form::InPlace);
-        } else if (argument == "--output-dir" || argument.starts_with("--output-dir=")) {
+        } else if (argument == kOutputDir || argument.starts_with(std::string(kOutputDir) + "=")) {
             setForm(Form::OutputDir);
             std::optional<std::string> folder;
-            if (argument.size() > 12) {
-                folder = argument.substr(13);
+            if (argument.size() > kOutputDir.size()) {
+                folder = argument.substr(kOutputDir.size() + 1);  // after "="
             } else if (i + 1 < arguments.size()) {
                 folder = arguments[++i];
             }
