@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessavo-cli: arguments, the run of each file, its messages and the exit status.
+// RunCommandLine: the arguments, the files they name, the run of each file, its messages
+// and the exit status.
 #include "CommandLine.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <optional>
-#include <set>
 #include <string_view>
 
 #include "CleaningRun.h"
-#include "Console.h"
+#include "FileSystem.h"
+#include "SystemServices.h"
 #include "Version.h"
 #include "modFileHandling.h"
 
@@ -20,9 +19,20 @@ namespace tessavo::cli {
 
 namespace {
 
+#ifdef _WIN32
+constexpr bool kWindows = true;
+constexpr std::string_view kSeparators = "\\/:";
+constexpr char kSeparator = '\\';
+#else
+constexpr bool kWindows = false;
+constexpr std::string_view kSeparators = "/";
+constexpr char kSeparator = '/';
+#endif
+
 constexpr std::string_view kUsageText =
     "Gebruik: tessavo-cli [--gsi8 | --gsi16] INVOER UITVOER\n"
     "         tessavo-cli [--gsi8 | --gsi16] --in-place BESTAND...\n"
+    "         tessavo-cli [--gsi8 | --gsi16] --output-dir MAP BESTAND...\n"
     "         tessavo-cli --help | --version\n";
 
 constexpr std::string_view kHelpText =
@@ -31,18 +41,21 @@ constexpr std::string_view kHelpText =
     "\"Automatisch Backup maken\" aangevinkt: een bestaand uitvoerbestand blijft bewaard als\n"
     "<uitvoer>.bak, en een mislukte of onderbroken bewerking verandert niets.\n"
     "\n"
-    "  --gsi8       uitvoer in GSI-8\n"
-    "  --gsi16      uitvoer in GSI-16\n"
-    "               (zonder een van beide houdt de uitvoer het formaat van de invoer)\n"
-    "  --in-place   schoon elk BESTAND op in zichzelf; het origineel blijft bewaard als\n"
-    "               BESTAND.bak\n"
-    "  --help       toon deze hulp\n"
-    "  --version    toon het versienummer\n"
+    "  --gsi8            uitvoer in GSI-8\n"
+    "  --gsi16           uitvoer in GSI-16\n"
+    "                    (zonder een van beide houdt de uitvoer het formaat van de invoer)\n"
+    "  --in-place        schoon elk BESTAND op in zichzelf; het origineel blijft bewaard als\n"
+    "                    BESTAND.bak\n"
+    "  --output-dir MAP  schoon elk BESTAND op naar MAP met dezelfde naam; MAP moet bestaan,\n"
+    "                    en twee bestanden met dezelfde naam worden geweigerd\n"
+    "  -h, --help        toon deze hulp (op Windows ook /?)\n"
+    "  --version         toon het versienummer\n"
     "\n"
     "Het resultaat van elk bestand gaat naar de standaarduitvoer, weigeringen en fouten\n"
-    "naar de standaardfout. Met --in-place begint elke regel met de naam van het bestand\n"
-    "en \": \". Ctrl+C stopt het bestand dat bezig is, laat het zoals het was en slaat de\n"
-    "rest over.\n"
+    "naar de standaardfout. Met --in-place en --output-dir begint elke regel met de naam\n"
+    "van het bestand en \": \". Ctrl+C stopt het bestand dat bezig is, laat het zoals het\n"
+    "was en slaat de rest over. Op Windows zoekt tessavo-cli bij jokertekens (* en ?) in\n"
+    "een bestandsnaam zelf de bestanden die erop passen.\n"
     "\n"
     "Afsluitstatus:\n"
     "  0    alle bestanden zijn opgeschoond\n"
@@ -50,16 +63,19 @@ constexpr std::string_view kHelpText =
     "       ongewijzigd gelaten\n"
     "  1    een bestand is geweigerd, ontbreekt of is mislukt; de andere zijn wel gedaan\n"
     "  2    verkeerd gebruik\n"
-    "  130  gestopt met Ctrl+C\n";
+    "  130  gestopt met Ctrl+C: een bestand is teruggezet of er zijn bestanden\n"
+    "       overgeslagen\n";
 
-void Write(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
-}
+void Write(std::ostream& stream, std::string_view text) { stream << text << std::flush; }
+
+// The three forms of a run: one input into one output, files into themselves, or files
+// into a folder.
+enum class Form { Pair, InPlace, OutputDir };
 
 struct Options {
     OutputFormat format = OutputFormat::SameAsInput;
-    bool inPlace = false;
+    Form form = Form::Pair;
+    std::string outputDir;
     std::vector<std::string> files;
 };
 
@@ -71,39 +87,70 @@ struct Request {
     std::string usageError;
 };
 
+constexpr std::string_view kOutputDir = "--output-dir";
+
+bool IsHelp(const std::string& argument) {
+    return argument == "--help" || argument == "-h" || (kWindows && argument == "/?");
+}
+
 Request Parse(const std::vector<std::string>& arguments) {
     Request request;
     Options& options = request.options;
     std::optional<std::string> error;
+    const auto fail = [&error](std::string reason) { error = error.value_or(std::move(reason)); };
+    const auto setForm = [&](Form form) {
+        if (options.form != Form::Pair && options.form != form) {
+            fail("--in-place en --output-dir sluiten elkaar uit");
+        }
+        options.form = form;
+    };
     bool onlyFiles = false;  // after "--", so that a file may begin with "-"
-    for (const std::string& argument : arguments) {
-        if (onlyFiles || argument.size() < 2 || argument.front() != '-') {
-            options.files.push_back(argument);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!onlyFiles && IsHelp(argument)) {
+            return {Request::Kind::Help, {}, {}};
+        } else if (onlyFiles || argument.size() < 2 || argument.front() != '-') {
+            options.files.push_back(TypedPath(argument));
         } else if (argument == "--") {
             onlyFiles = true;
-        } else if (argument == "--help") {
-            return {Request::Kind::Help, {}, {}};
         } else if (argument == "--version") {
             return {Request::Kind::Version, {}, {}};
         } else if (argument == "--gsi8" || argument == "--gsi16") {
             const OutputFormat format =
                 argument == "--gsi8" ? OutputFormat::Gsi8 : OutputFormat::Gsi16;
             if (options.format != OutputFormat::SameAsInput && options.format != format) {
-                error = error.value_or("--gsi8 en --gsi16 sluiten elkaar uit");
+                fail("--gsi8 en --gsi16 sluiten elkaar uit");
             }
             options.format = format;
         } else if (argument == "--in-place") {
-            options.inPlace = true;
+            setForm(Form::InPlace);
+        } else if (argument == kOutputDir || argument.starts_with(std::string(kOutputDir) + "=")) {
+            setForm(Form::OutputDir);
+            std::optional<std::string> folder;
+            if (argument.size() > kOutputDir.size()) {
+                folder = argument.substr(kOutputDir.size() + 1);  // after "="
+            } else if (i + 1 < arguments.size()) {
+                folder = arguments[++i];
+            }
+            if (!options.outputDir.empty()) fail("--output-dir mag maar een keer");
+            if (folder) options.outputDir = TypedPath(*folder);
+            if (options.outputDir.empty()) fail("--output-dir verwacht een map");
         } else {
-            error = error.value_or("onbekende optie: " + argument);
+            fail("onbekende optie: " + argument);
         }
     }
-    if (!error && options.inPlace && options.files.empty()) {
-        error = "--in-place verwacht een of meer bestanden";
+    if (options.form == Form::InPlace && options.files.empty()) {
+        fail("--in-place verwacht een of meer bestanden");
     }
-    if (!error && !options.inPlace && options.files.size() != 2) {
-        error = "verwacht INVOER en UITVOER";
+    if (options.form == Form::OutputDir && options.files.empty()) {
+        fail("--output-dir verwacht een of meer bestanden");
     }
+    if (options.form == Form::Pair && options.files.size() != 2) {
+        fail("verwacht INVOER en UITVOER");
+    }
+    // Refused here, before anything is touched: an empty name would only fail after the
+    // run had written a temporary file beside it.
+    if (std::ranges::any_of(options.files, &std::string::empty)) fail("lege bestandsnaam");
     if (error) {
         request.kind = Request::Kind::Usage;
         request.usageError = *error;
@@ -115,8 +162,8 @@ Request Parse(const std::vector<std::string>& arguments) {
 // in place and blanked out again before anything else is written.
 class ProgressLine {
   public:
-    ProgressLine(std::string prefix, bool enabled)
-        : prefix_(std::move(prefix)), enabled_(enabled), start_(Clock::now()) {}
+    ProgressLine(std::ostream& err, std::string prefix, bool enabled)
+        : err_(err), prefix_(std::move(prefix)), enabled_(enabled), start_(Clock::now()) {}
 
     void Update(const Progress& progress) {
         // The run reports every line; the clock is read only once per MiB.
@@ -130,7 +177,7 @@ class ProgressLine {
         shownPercent_ = percent;
         std::string text = "\r" + prefix_;
         text += "Bezig met opschonen: " + std::to_string(percent) + "%";
-        Write(stderr, text);
+        Write(err_, text);
         width_ = text.size() - 1;
     }
 
@@ -138,7 +185,7 @@ class ProgressLine {
         if (width_ == 0) return;
         std::string blank(width_ + 2, ' ');
         blank.front() = blank.back() = '\r';
-        Write(stderr, blank);
+        Write(err_, blank);
         width_ = 0;
     }
 
@@ -146,6 +193,7 @@ class ProgressLine {
     using Clock = std::chrono::steady_clock;
     static constexpr std::uint64_t kCheckEvery = std::uint64_t{1} << 20;
 
+    std::ostream& err_;
     std::string prefix_;
     bool enabled_;
     Clock::time_point start_;
@@ -154,12 +202,25 @@ class ProgressLine {
     std::size_t width_ = 0;
 };
 
+// One file of the command line: the input, the output, and the file that starts each line
+// of its messages in a batch (none for a single input and output).
+struct Job {
+    std::string input, output, file;
+};
+
 // The services of one file's run: messages to the stream their kind calls for, each line
 // with the batch's prefix; Ctrl+C stops the run.
 class FileRun final : public RunServices {
   public:
-    FileRun(std::string prefix, OutputFormat format)
-        : prefix_(std::move(prefix)), format_(format), progress_(prefix_, IsTerminal(stderr)) {}
+    FileRun(const Job& job, OutputFormat format, std::ostream& out, std::ostream& err,
+            CommandLineServices& system)
+        : file_(job.file),
+          prefix_(job.file.empty() ? "" : job.file + ": "),
+          format_(format),
+          out_(out),
+          err_(err),
+          system_(system),
+          progress_(err, prefix_, system.IsTerminal(StandardStream::Error)) {}
 
     void Finish() { progress_.Clear(); }
 
@@ -169,8 +230,12 @@ class FileRun final : public RunServices {
     MessageAnswer ShowMessage(const Message& message) override {
         progress_.Clear();
         std::string text;
-        for (const std::string& line : message.lines) text += prefix_ + line + "\n";
-        Write(message.kind == MessageKind::Report ? stdout : stderr, text);
+        for (const std::string& line : message.lines) {
+            // A line that only names the file says nothing the prefix does not.
+            if (!file_.empty() && line == file_) continue;
+            text += prefix_ + line + "\n";
+        }
+        Write(message.kind == MessageKind::Report ? out_ : err_, text);
         // With automatic backup the run asks nothing; should it ever ask, the answer that
         // touches nothing is the safe one.
         return message.kind == MessageKind::Question ? MessageAnswer::Cancel : MessageAnswer::Ok;
@@ -178,13 +243,17 @@ class FileRun final : public RunServices {
 
     bool ProcessEvents(const Progress& progress) override {
         progress_.Update(progress);
-        return !InterruptRequested();
+        return !system_.InterruptRequested();
     }
 
     void MakeProcessDefault() override {}
 
+    const std::string& file_;
     std::string prefix_;
     OutputFormat format_;
+    std::ostream& out_;
+    std::ostream& err_;
+    CommandLineServices& system_;
     ProgressLine progress_;
 };
 
@@ -216,59 +285,180 @@ ExitStatus Worse(ExitStatus a, ExitStatus b) {
     return rank(a) >= rank(b) ? a : b;
 }
 
-// Names the file on disk, so that "a.gsi" and "./a.gsi" are one file.
-std::filesystem::path FileKey(const std::string& file) {
-    std::error_code ec;
-    std::filesystem::path key = std::filesystem::weakly_canonical(ToFsPath(file), ec);
-    return ec ? ToFsPath(file) : key;
+// A path cut after its last separator: the folder (with that separator; "." when there
+// is none) and the name.
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+    const std::size_t cut = path.find_last_of(kSeparators);
+    if (cut == std::string::npos) return {".", path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-ExitStatus RunFiles(const Options& options) {
-    struct Job {
-        std::string input, output, prefix;
-    };
-    std::vector<Job> jobs;
-    if (options.inPlace) {
-        // A file named twice is cleaned once: a second run would replace the backup of the
-        // original with the once-cleaned file (with --gsi8, one with its values cut).
-        std::set<std::filesystem::path> seen;
-        for (const std::string& file : options.files) {
-            if (seen.insert(FileKey(file)).second) jobs.push_back({file, file, file + ": "});
+// Names one file whatever path reaches it: where something stands at the path, its
+// identity (device and inode, or volume and file index), so that links, bind mounts and
+// names in another letter case compare as the file they are; otherwise its folder's
+// identity and its name, as the file system compares names.
+struct FileKey {
+    fs::FileId id;
+    std::string name;  // empty for a file that exists
+
+    friend bool operator==(const FileKey&, const FileKey&) = default;
+};
+
+std::optional<fs::FileId> IdentityOf(const std::string& path) {
+    std::error_code ec;
+    const fs::FileInfo info = fs::Inspect(path, ec);
+    if (ec || info.kind == fs::Kind::Missing || info.kind == fs::Kind::BrokenLink) {
+        return std::nullopt;
+    }
+    return info.id;
+}
+
+FileKey KeyOf(const std::string& path) {
+    if (const auto id = IdentityOf(path)) return {*id, {}};
+    const auto [folder, name] = SplitPath(path);
+    if (const auto id = IdentityOf(folder)) return {*id, ComparableName(name)};
+    return {{}, path};  // no folder either: the text is all there is to compare
+}
+
+// The arguments that name files: wildcard patterns that name no file expanded where the
+// system leaves that to the program. A pattern that matches nothing stays as it is, to be
+// reported as a missing file.
+std::vector<std::string> ExpandWildcards(const std::vector<std::string>& arguments,
+                                         CommandLineServices& system) {
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        std::vector<std::string> matches;
+        if (argument.find_first_of("*?") != std::string::npos && !IdentityOf(argument)) {
+            matches = system.ExpandWildcards(argument);
         }
+        if (matches.empty()) {
+            files.push_back(argument);
+        } else {
+            files.insert(files.end(), matches.begin(), matches.end());
+        }
+    }
+    return files;
+}
+
+// A refusal of the whole command before any file is touched.
+int Refuse(std::ostream& err, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    Write(err, text);
+    return kFailed;
+}
+
+int Usage(std::ostream& err, const std::string& reason) {
+    Write(err, "tessavo-cli: " + reason + "\n" + std::string(kUsageText) +
+                   "Meer uitleg: tessavo-cli --help\n");
+    return kUsage;
+}
+
+// The jobs of a batch. A file named twice is cleaned once: a second run would replace the
+// backup of the original with the once-cleaned file (with --gsi8, one with its values cut).
+std::vector<Job> UniqueJobs(const std::vector<std::string>& files) {
+    std::vector<Job> jobs;
+    std::vector<FileKey> seen;
+    for (const std::string& file : files) {
+        FileKey key = KeyOf(file);
+        if (std::ranges::find(seen, key) != seen.end()) continue;
+        seen.push_back(std::move(key));
+        jobs.push_back({file, file, file});
+    }
+    return jobs;
+}
+
+// Points each job's output into `folder` under the input's own name; in the input's own
+// folder that is the input itself, cleaned in place. Answers a refusal's lines when two
+// inputs would share one output.
+std::vector<std::string> IntoFolder(std::vector<Job>& jobs, const std::string& folder,
+                                    const fs::FileId& folderId) {
+    std::vector<FileKey> outputs;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        Job& job = jobs[i];
+        const auto [inputFolder, name] = SplitPath(job.input);
+        if (IdentityOf(inputFolder) != folderId) {
+            const bool ends = folder.find_last_of(kSeparators) == folder.size() - 1;
+            job.output = ends ? folder + name : folder + kSeparator + name;
+        }
+        outputs.push_back(KeyOf(job.output));
+        const auto first = std::ranges::find(outputs, outputs.back());
+        if (first != outputs.end() - 1) {
+            return {"Twee invoerbestanden hebben dezelfde naam:",
+                    jobs[static_cast<std::size_t>(first - outputs.begin())].input, job.input,
+                    "Bewerking is niet mogelijk."};
+        }
+    }
+    return {};
+}
+
+int RunFiles(const Options& options, std::ostream& out, std::ostream& err,
+             CommandLineServices& system) {
+    std::vector<Job> jobs;
+    if (options.form == Form::Pair) {
+        const std::vector<std::string> inputs = ExpandWildcards({options.files[0]}, system);
+        if (inputs.size() > 1) {
+            return Usage(err, options.files[0] +
+                                  " past op meer dan een bestand; gebruik "
+                                  "--in-place of --output-dir");
+        }
+        jobs.push_back({inputs[0], options.files[1], ""});
     } else {
-        jobs.push_back({options.files[0], options.files[1], ""});
+        jobs = UniqueJobs(ExpandWildcards(options.files, system));
+    }
+    if (options.form == Form::OutputDir) {
+        std::error_code ec;
+        const fs::FileInfo folder = fs::Inspect(options.outputDir, ec);
+        if (ec || folder.kind != fs::Kind::Directory) {
+            return Refuse(err, {"Uitvoermap niet gevonden:", options.outputDir,
+                                "Bewerking is niet mogelijk."});
+        }
+        const std::vector<std::string> refusal = IntoFolder(jobs, options.outputDir, folder.id);
+        if (!refusal.empty()) return Refuse(err, refusal);
     }
 
     ExitStatus status = kCleaned;
-    for (const Job& job : jobs) {
-        if (InterruptRequested()) break;
-        FileRun run(job.prefix, options.format);
+    std::size_t next = 0;
+    while (next < jobs.size() && !system.InterruptRequested()) {
+        const Job& job = jobs[next++];
+        FileRun run(job, options.format, out, err, system);
         const RunResult result = CleaningRun(job.input, job.output, true, run);
         run.Finish();
         status = Worse(status, StatusOf(result));
+        if (result.outcome == RunOutcome::Stopped) {
+            const std::string& file = job.file.empty() ? job.output : job.file;
+            Write(err, file + ": Onderbroken; het bestand is niet gewijzigd.\n");
+            break;
+        }
     }
-    return InterruptRequested() ? kInterrupted : status;
+    // A file whose run completed counts as cleaned, even when Ctrl+C came during its last
+    // step; only a file put back or files skipped make the status 130.
+    if (const std::size_t skipped = jobs.size() - next; skipped > 0) {
+        Write(err, "Overgeslagen: " + std::to_string(skipped) +
+                       (skipped == 1 ? " bestand.\n" : " bestanden.\n"));
+        return kInterrupted;
+    }
+    return status;
 }
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments) {
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   CommandLineServices& services) {
     const Request request = Parse(arguments);
     switch (request.kind) {
         case Request::Kind::Help:
-            Write(stdout, std::string(kUsageText) + std::string(kHelpText));
+            Write(out, std::string(kUsageText) + std::string(kHelpText));
             return kCleaned;
         case Request::Kind::Version:
-            Write(stdout, "tessavo-cli " TESSAVO_VERSION "\n");
+            Write(out, "tessavo-cli " TESSAVO_VERSION "\n");
             return kCleaned;
         case Request::Kind::Usage:
-            Write(stderr, "tessavo-cli: " + request.usageError + "\n" + std::string(kUsageText) +
-                              "Meer uitleg: tessavo-cli --help\n");
-            return kUsage;
+            return Usage(err, request.usageError);
         case Request::Kind::Run:
             break;
     }
-    return RunFiles(request.options);
+    return RunFiles(request.options, out, err, services);
 }
 
 }  // namespace tessavo::cli

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessavo-cli: the cleaning run over files named on the command line, for batches and
-// scripts.
+// RunCommandLine: tessavo-cli's arguments, the run of each file, its messages and the exit
+// status, over the services it needs of the system.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,31 @@ enum ExitStatus : int {
     kFailed = 1,         // a file was refused, missing or failed; the others were still done
     kUsage = 2,          // wrong arguments
     kCut = 3,            // every file cleaned, but some value was cut or some line left unchanged
-    kInterrupted = 130,  // Ctrl+C: the current file was put back, the rest skipped
+    kInterrupted = 130,  // Ctrl+C stopped a file (put back as it was) or skipped files
 };
 
-// Runs the command line with the given arguments (without the program's name), writing
-// to standard output and standard error, and answers the exit status.
-int RunCommandLine(const std::vector<std::string>& arguments);
+enum class StandardStream { Output, Error };
+
+// What the command line needs of the system it runs on. The program hands in the real
+// one (SystemServices.h); tests hand in a fake.
+class CommandLineServices {
+  public:
+    virtual ~CommandLineServices() = default;
+
+    // Whether Ctrl+C has been pressed; asked before each file and once per input line.
+    virtual bool InterruptRequested() = 0;
+
+    // Whether the stream is a terminal (a console), where a long run shows its progress.
+    virtual bool IsTerminal(StandardStream stream) = 0;
+
+    // The files that a wildcard pattern (a name with "*" or "?") matches, in the order to
+    // clean them; none where the shell expands wildcards itself, as on POSIX systems.
+    virtual std::vector<std::string> ExpandWildcards(const std::string& pattern) = 0;
+};
+
+// Runs the command line with the given arguments (UTF-8, without the program's name):
+// reports to `out`, refusals, failures and usage errors to `err`. Answers the exit status.
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   CommandLineServices& services);
 
 }  // namespace tessavo::cli

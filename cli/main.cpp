@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The entry point of tessavo-cli.
+// The entry point of tessavo-cli: the command line over the real system.
 #include "CommandLine.h"
-#include "Console.h"
+#include "SystemServices.h"
 
 int main(int argc, char** argv) {
-    const tessavo::cli::Utf8Console console;
-    tessavo::cli::InstallInterruptHandler();
-    return tessavo::cli::RunCommandLine(tessavo::cli::Arguments(argc, argv));
+    tessavo::cli::SystemServices system;
+    return tessavo::cli::RunCommandLine(tessavo::cli::Arguments(argc, argv), system.Out(),
+                                        system.Err(), system);
 }

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests of the command line's Windows services: where its text goes (a console or a
+// redirected handle) and the wildcards it expands.
+#include "SystemServices.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "TestSupport.h"
+#include "modFileHandling.h"
+
+namespace tessavo::test {
+namespace {
+
+// "ë" and a Chinese letter, as a Dutch surveyor's or a colleague's file names hold them.
+const std::string kText = "meëting-测量.gsi";
+const std::wstring kWide = L"me\u00ebting-\u6d4b\u91cf.gsi";
+
+TEST(ConsoleTest, DutchLettersReachTheConsoleAsWritten) {
+    // A console of the test's own, since a test under wine has none; the C runtime's
+    // streams, which GoogleTest writes to, keep their handles.
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole()) << "no console: " << GetLastError();
+    const HANDLE screen =
+        CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    ASSERT_NE(screen, INVALID_HANDLE_VALUE);
+
+    *cli::HandleStream(screen) << kText << std::flush;
+
+    std::wstring shown(kWide.size(), L'\0');
+    DWORD read = 0;
+    EXPECT_TRUE(ReadConsoleOutputCharacterW(screen, shown.data(), static_cast<DWORD>(shown.size()),
+                                            {0, 0}, &read));
+    EXPECT_EQ(shown, kWide);
+    CloseHandle(screen);
+    FreeConsole();
+}
+
+TEST(RedirectedTest, TextStaysUtf8) {
+    TempDir dir;
+    const std::wstring path = ToFsPath(dir / "out.txt").wstring();
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    *cli::HandleStream(file) << kText << std::flush;
+    CloseHandle(file);
+    EXPECT_EQ(ReadFile(dir / "out.txt"), kText);
+}
+
+// Files only, sorted without regard to letter case, each with the pattern's folder; a
+// pattern that matches nothing gives nothing.
+TEST(WildcardTest, MatchingFilesSorted) {
+    TempDir dir;
+    for (const char* name : {"b.gsi", "C.gsi", "a.gsi"}) WriteFile(dir / name, "");
+    std::filesystem::create_directory(ToFsPath(dir / "d.gsi"));
+    const std::string folder = dir / "";
+    cli::SystemServices system;
+
+    EXPECT_EQ(system.ExpandWildcards(folder + "*.gsi"),
+              (std::vector<std::string>{folder + "a.gsi", folder + "b.gsi", folder + "C.gsi"}));
+    EXPECT_TRUE(system.ExpandWildcards(folder + "*.raw").empty());
+}
+
+}  // namespace
+}  // namespace tessavo::test
