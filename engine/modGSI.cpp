@@ -237,10 +237,15 @@ TESSAVO_ALWAYS_INLINE char* WriteFixedField(bool word51, const char* field, char
 
 inline bool IsWord51(const char* word) { return word[0] == '5' && word[1] == '1'; }
 
-// A word of blanks only (blanks after the last word, a gap in the line) is no word.
-template <std::size_t kWordSize>
-inline bool IsBlankWord(const char* word) {
-    return SkipLeading(' ', word, word + kWordSize) == word + kWordSize;
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Blanks and control characters alone (blanks after the last word, a gap in the line, a TAB
+// or a DOS end mark that an editor left) are no word.
+inline bool IsNoWord(const char* begin, const char* end) {
+    for (; begin < end; ++begin) {
+        if (static_cast<unsigned char>(*begin) > ' ') return false;
+    }
+    return true;
 }
 
 // Whether one of the four characters at positions 3 to 6 of `word` is a sign. One look at
@@ -277,9 +282,8 @@ template <std::size_t kWordSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts) {
     constexpr std::size_t kField = kWordSize - 7;
     if (!IsSign(word[6])) {
-        if (word[6] != ' ') return false;
-        if (IsBlankWord<kWordSize>(word)) return true;
-        if (HasInnerSign(word)) return false;
+        if (IsNoWord(word, word + kWordSize)) return true;
+        if (word[6] != ' ' || HasInnerSign(word)) return false;
     }
     const bool word51 = IsWord51(word);
     if constexpr (kWidth == kField - 1) {
@@ -365,14 +369,18 @@ char* WriteGridWords(std::string_view text, char* out, int& cuts) {
         if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts)) return nullptr;
     }
     if (const std::size_t have = text.size() - whole * kWordSize) {
+        if (IsNoWord(word, word + have)) return out;
         char padded[kWordSize];
         std::memcpy(padded, word, have);
         std::memset(padded + have, ' ', kWordSize - have);
         // A partial last word has no grid after it to show whether it belongs on one: a
         // sign before position 7 ("86..+1", "51+0017-030") or a second word after a blank
-        // ("87..10+1500 88..10+1500" after a "*") shows that it does not.
+        // ("87..10+1500 88..10+1500" after a "*") shows that it does not. Without a sign at
+        // position 7 it is a fragment (a word cut short by a transfer, "21.3"), not a value
+        // of zero: read on its blanks, it is a word without a sign, and the line is copied
+        // unchanged.
         if (HasInnerSign(padded) || HoldsSecondWord(padded, padded + have, kWordSize) ||
-            !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
+            !IsSign(padded[6]) || !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
             return nullptr;
         }
     }
@@ -423,9 +431,9 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
 }
 
 // Writes the words of a line off the grid, read on its blanks: a word's index is its first
-// two characters, its information characters run up to the first sign at positions 3 to 7
-// (padded with "." to four), its data field from that sign to its end. Returns nullptr when
-// a word has no such sign.
+// two characters, two digits; its information characters run up to the first sign at
+// positions 3 to 7 (padded with "." to four), its data field from that sign to its end.
+// Returns nullptr when a word is no such word (and not only control characters).
 template <std::size_t kWidth>
 char* WriteReadWords(std::string_view text, char* out, int& cuts) {
     const char* word = text.data();
@@ -436,7 +444,12 @@ char* WriteReadWords(std::string_view text, char* out, int& cuts) {
         if (word == end) return out;
         const char* wordEnd;
         const std::size_t sign = WriteWordStart(word, end, wordEnd, out);
-        if (sign == 0) return nullptr;
+        if (sign == 0 || !IsDigit(word[0]) || !IsDigit(word[1])) {
+            wordEnd = FindBlank(word, end);
+            if (!IsNoWord(word, wordEnd)) return nullptr;
+            word = wordEnd;
+            continue;
+        }
         out += 6;
         const char* field = word + sign;
         const auto fieldSize = static_cast<std::size_t>(wordEnd - field);

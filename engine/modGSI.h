@@ -32,13 +32,15 @@ std::string FormatDataField(std::string_view field, int width);
 //
 // A line on the fixed word grid (every whole word ends in a blank and holds a sign or a
 // blank at position 7) is completed with blanks to whole words and cut at fixed widths;
-// words of blanks only are dropped. A word whose sign would end up among its information
-// characters puts the line off the grid: one with a sign at positions 3 to 6 before a blank
-// at position 7, and a partial last word with a sign there or a second word in it. A line
-// off the grid is read word by word on its blanks; when one of its words has no sign at
-// positions 3 to 7, the line is copied unchanged, and so is a line whose first word begins
-// with "*". A line without words becomes an empty line. Throws GsiOverflowError for a line
-// longer than kMaxWordText, or a line on the grid whose completed word text is.
+// words of blanks and control characters only are dropped. A word whose sign would end up
+// among its information characters puts the line off the grid: one with a sign at positions
+// 3 to 6 before a blank at position 7, and a partial last word with a sign there or a
+// second word in it. A partial last word without a sign at positions 3 to 7 is a fragment,
+// never completed into a value. A line off the grid is read word by word on its blanks;
+// when one of its words does not begin with two digits or has no sign at positions 3 to 7,
+// the line is copied unchanged, and so are a line with a fragment and a line whose first
+// word begins with "*". A line without words becomes an empty line. Throws GsiOverflowError
+// for a line longer than kMaxWordText, or a line on the grid whose completed word text is.
 std::string ConvertToGSI8(std::string_view line);
 std::string ConvertToGSI16(std::string_view line);
 

@@ -53,6 +53,7 @@ struct ContentCase {
     OutputFormat format;
     std::string expected;
     int count;
+    std::string unchangedNote = "";  // the closing message's line on lines copied unchanged
 };
 
 class RunContentTest : public testing::TestWithParam<ContentCase> {};
@@ -69,7 +70,12 @@ TEST_P(RunContentTest, WritesExpectedFile) {
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.lineCount, c.count);
     EXPECT_EQ(ReadFile(dir / c.outputName), c.expected);
-    EXPECT_EQ(services.messages, std::vector<Message>{c.count > 0 ? Done(c.count) : kEmpty});
+    Message closing = c.count > 0 ? Done(c.count) : kEmpty;
+    if (!c.unchangedNote.empty()) {
+        closing.lines.push_back(c.unchangedNote);
+        closing.icon = MessageIcon::Warning;
+    }
+    EXPECT_EQ(services.messages, std::vector<Message>{closing});
     EXPECT_TRUE(services.madeDefault);
     EXPECT_EQ(ReadFile(dir / "in.gsi"), c.input);
 }
@@ -86,8 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "Leica TPS-1100 Series\r\n", 0},
         ContentCase{"HeaderThenRecordNoRawLine", "Leica TPS-1100 Series\r\n" + kWord8, "out.raw",
                     Same, "Leica TPS-1100 Series\r\n" + kWord8 + "\r\n", 1},
-        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2", "out.gsi", Same,
-                    "kop\r\nkop2  +00000000 \r\n", 1},
+        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2\r\n" + kWord8, "out.gsi",
+                    Same, "kop\r\nkop2\r\n" + kWord8 + "\r\n", 2,
+                    "Ongewijzigde regels (niet te lezen als GSI woorden): 1, eerste is regel 2"},
         ContentCase{"BlankBefore11IsHeader", " 110001\r\n" + kWord8, "out.gsi", Same,
                     " 110001\r\n" + kWord8 + "\r\n", 1},
         ContentCase{"EmptyFirstLineIsHeader", "\r\n" + kWord8, "out.gsi", Same,
@@ -103,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         ContentCase{"StarLineOfFortyEightCompleted",
                     "*110001+0000000000000001 21.324+000000000900000", "out.gsi", Same,
                     "*110001+0000000000000001 21.324+0000000000900000 \r\n", 1},
-        ContentCase{"PartialWordCompletedWithBlanks", kWord8 + "ABCD", "out.gsi", To8,
-                    kWord8 + "ABCD  +00000000 \r\n", 1},
+        ContentCase{"SignedPartialWordCompleted", kWord8 + "21.324+0349", "out.gsi", To8,
+                    kWord8 + "21.324+00000349 \r\n", 1},
         ContentCase{"EmptyLaterLineToGsi16", kWord8 + "\r\n\r\n", "out.gsi", To16,
                     kWord16 + "\r\n\r\n", 2},
         ContentCase{"EmptyLaterLineToGsi8", kWord16 + "\r\n\r\n", "out.gsi", To8,
