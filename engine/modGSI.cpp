@@ -3,6 +3,7 @@
 // lines read word by word on their blanks.
 #include "modGSI.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -352,13 +353,37 @@ inline bool HoldsSecondWord(const char* begin, const char* end, std::size_t size
     return false;
 }
 
+// The count of values cut, as the conversion keeps it for the run.
+struct CutCount {
+    int values = 0;
+    // Told after each data field written; only CutList wants to know more.
+    void Note(const char*, const char*, std::size_t, const char*, const char*, int) {}
+};
+
+// The count, and every value cut: the conversion's own steps make the list, so that it
+// agrees with the count.
+struct CutList {
+    int values = 0;
+    std::vector<CutValue> list;
+    // The field of `word` at [field, field + size) was written as [written, writtenEnd);
+    // the count stood at `before` ahead of it.
+    void Note(const char* word, const char* field, std::size_t size, const char* written,
+              const char* writtenEnd, int before) {
+        for (; before < values; ++before) {
+            list.push_back(
+                {std::string(word, 2), std::string(field, size), std::string(written, writtenEnd)});
+        }
+    }
+};
+
 // Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
 // word completed with blanks. Returns nullptr, having written anything, as soon as the line
 // turns out to be off the grid: a whole word that does not end in a blank, or a word that
 // WriteGridWord refuses. (Checking as it goes costs a line on the grid less than a separate
 // pass.)
-template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteGridWords(std::string_view text, char* out, int& cuts) {
+template <std::size_t kWordSize, std::size_t kWidth, class Cuts>
+char* WriteGridWords(std::string_view text, char* out, Cuts& cuts) {
+    constexpr std::size_t kField = kWordSize - 7;
     const char* word = text.data();
     const std::size_t whole = text.size() / kWordSize;
     // A word off the grid shifts the words after it: the last whole word shows most such
@@ -366,7 +391,10 @@ char* WriteGridWords(std::string_view text, char* out, int& cuts) {
     if (whole > 1 && word[whole * kWordSize - 1] != ' ') return nullptr;
     for (const char* const end = word + whole * kWordSize; word < end; word += kWordSize) {
         if (word[kWordSize - 1] != ' ') return nullptr;
-        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts)) return nullptr;
+        const int before = cuts.values;
+        char* const written = out;
+        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts.values)) return nullptr;
+        cuts.Note(word, word + 6, kField, written + 6, out - 1, before);
     }
     if (const std::size_t have = text.size() - whole * kWordSize) {
         if (IsNoWord(word, word + have)) return out;
@@ -379,10 +407,13 @@ char* WriteGridWords(std::string_view text, char* out, int& cuts) {
         // position 7 it is a fragment (a word cut short by a transfer, "21.3"), not a value
         // of zero: read on its blanks, it is a word without a sign, and the line is copied
         // unchanged.
+        const int before = cuts.values;
+        char* const written = out;
         if (HasInnerSign(padded) || HoldsSecondWord(padded, padded + have, kWordSize) ||
-            !IsSign(padded[6]) || !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
+            !IsSign(padded[6]) || !WriteGridWord<kWordSize, kWidth>(padded, out, cuts.values)) {
             return nullptr;
         }
+        cuts.Note(word, word + 6, std::min(have, kWordSize - 1) - 6, written + 6, out - 1, before);
     }
     return out;
 }
@@ -434,8 +465,8 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
 // two characters, two digits; its information characters run up to the first sign at
 // positions 3 to 7 (padded with "." to four), its data field from that sign to its end.
 // Returns nullptr when a word is no such word (and not only control characters).
-template <std::size_t kWidth>
-char* WriteReadWords(std::string_view text, char* out, int& cuts) {
+template <std::size_t kWidth, class Cuts>
+char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
     const char* word = text.data();
     const char* const end = word + text.size();
     for (;;) {
@@ -453,13 +484,16 @@ char* WriteReadWords(std::string_view text, char* out, int& cuts) {
         out += 6;
         const char* field = word + sign;
         const auto fieldSize = static_cast<std::size_t>(wordEnd - field);
+        const int before = cuts.values;
+        char* const written = out;
         if (fieldSize == 17) {
-            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts);
+            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts.values);
         } else if (fieldSize == 9) {
-            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts);
+            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts.values);
         } else {
-            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts);
+            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts.values);
         }
+        cuts.Note(word, field, fieldSize, written, out, before);
         *out++ = ' ';
         word = wordEnd;
     }
@@ -469,13 +503,12 @@ char* WriteReadWords(std::string_view text, char* out, int& cuts) {
     throw GsiOverflowError("GSI line too long: " + std::to_string(length) + " characters");
 }
 
-template <std::size_t kWidth>
-LineConversion Convert(std::string_view line, char* const out) {
+template <std::size_t kWidth, class Cuts>
+LineConversion Convert(std::string_view line, char* const out, Cuts& cuts) {
     if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
     const bool star = !line.empty() && line.front() == '*';
     const std::string_view text = star ? line.substr(1) : line;
     char* const words = kWidth == 16 ? out + 1 : out;
-    int cuts = 0;
 
     char* end = star ? WriteGridWords<24, kWidth>(text, words, cuts)
                      : WriteGridWords<16, kWidth>(text, words, cuts);
@@ -484,7 +517,7 @@ LineConversion Convert(std::string_view line, char* const out) {
             star ? (text.size() + 23) / 24 * 24 : (text.size() + 15) / 16 * 16;
         if (completed > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(completed);
     } else {
-        cuts = 0;
+        cuts = {};
         end = WriteReadWords<kWidth>(text, words, cuts);
         if (!end) {
             std::memcpy(out, line.data(), line.size());
@@ -499,7 +532,13 @@ LineConversion Convert(std::string_view line, char* const out) {
         return {line.size(), 0, true};
     }
     if constexpr (kWidth == 16) out[0] = '*';
-    return {static_cast<std::size_t>(end - out), cuts, false};
+    return {static_cast<std::size_t>(end - out), cuts.values, false};
+}
+
+template <std::size_t kWidth>
+LineConversion Convert(std::string_view line, char* const out) {
+    CutCount cuts;
+    return Convert<kWidth>(line, out, cuts);
 }
 
 template <std::size_t kWidth>
@@ -536,6 +575,17 @@ std::string ConvertToGSI16(std::string_view line) { return ConvertToString<16>(l
 LineConversion ConvertLineToGSI8(std::string_view line, char* out) { return Convert<8>(line, out); }
 LineConversion ConvertLineToGSI16(std::string_view line, char* out) {
     return Convert<16>(line, out);
+}
+
+std::vector<CutValue> ListCutValues(std::string_view line, int target) {
+    if (target != 8 && target != 16) throw std::invalid_argument("target format is not 8 or 16");
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
+    std::string out(MaxConvertedLength(line.size()), '\0');
+    CutList cuts;
+    const LineConversion converted =
+        target == 8 ? Convert<8>(line, out.data(), cuts) : Convert<16>(line, out.data(), cuts);
+    if (converted.unchanged) return {};  // words read before the line proved unreadable
+    return std::move(cuts.list);
 }
 
 }  // namespace tessavo

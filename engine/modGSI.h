@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessavo {
 
@@ -56,5 +57,20 @@ struct LineConversion {
 LineConversion ConvertLineToGSI8(std::string_view line, char* out);
 LineConversion ConvertLineToGSI16(std::string_view line, char* out);
 std::size_t MaxConvertedLength(std::size_t lineLength);
+
+// One value that a conversion cut to the output's width.
+struct CutValue {
+    std::string index;   // the word's first two characters, e.g. "81"
+    std::string before;  // its data field as it stood in the input, e.g. "+0000000286150753"
+    std::string after;   // the data field as written, e.g. "+86150753"
+
+    friend bool operator==(const CutValue&, const CutValue&) = default;
+};
+
+// Every value that the conversion of `line` to GSI-8 (`target` 8) or GSI-16 (16) cuts, in
+// the order of the words: one entry for each that LineConversion::cutValues counts. Word 51
+// holds two numbers; an entry of it shows the whole field. Slower than the conversion, for
+// the lines whose conversion counted cuts. Throws as the conversion does.
+std::vector<CutValue> ListCutValues(std::string_view line, int target);
 
 }  // namespace tessavo

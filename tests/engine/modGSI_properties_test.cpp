@@ -121,6 +121,14 @@ TEST(ConvertPropertiesTest, HoldForGeneratedLines) {
             // Cleaning the output again in the same format changes nothing.
             test::Convert(out, target, again);
             ASSERT_EQ(again, out);
+            // The list of values cut has one entry per value counted, each as in the lines.
+            const std::vector<CutValue> list = ListCutValues(line, target);
+            ASSERT_EQ(list.size(), static_cast<std::size_t>(c.cutValues));
+            for (const CutValue& cut : list) {
+                ASSERT_NE(line.find(cut.before), std::string::npos);
+                ASSERT_NE(out.find(cut.index), std::string::npos);
+                ASSERT_NE(out.find(cut.after), std::string::npos);
+            }
             // Every number keeps its index and value, but for the cuts that are counted; a
             // counted cut may leave a sign in front, which then is the sign.
             if (HoldsWordsInsideGridWords(line)) continue;

@@ -218,6 +218,16 @@ TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
     }
 }
 
+// Each value cut names its word's index and its field before and after; word 51's two
+// numbers, each cut here, show as the whole field.
+TEST(ListCutValuesTest, NamesWordAndField) {
+    EXPECT_EQ(ListCutValues("*110001+0000000000000001 81..00+0000000286150753 ", 8),
+              (std::vector<CutValue>{{"81", "+0000000286150753", "+86150753"}}));
+    const CutValue word51{"51", "+000000123456+1234", "+3456+234"};
+    EXPECT_EQ(ListCutValues("110001+00000001 51..1.+000000123456+1234", 8),
+              (std::vector<CutValue>{word51, word51}));
+}
+
 // A line as read holds at most 32,767 characters; so does the completed word text of a line
 // on the grid. A line off the grid may grow beyond that when its words are completed. Only a
 // partial last word with a sign at position 7 is completed: a line beginning with "*" has
