@@ -17,18 +17,21 @@ namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 
-// Position of the first CR or LF in data[from, size), or size when there is none. The scan
-// runs over every byte read and a line end is rare, so it looks at 16 bytes at a time
-// where the processor offers it (SSE2 on every x86-64), and 8 bytes at a time elsewhere.
+// Position of the first CR, LF or NUL in data[from, size), or size when there is none. The
+// scan runs over every byte read and a line end is rare, so it looks at 16 bytes at a time
+// where the processor offers it (SSE2 on every x86-64), and 8 bytes at a time elsewhere. A
+// NUL byte never stands in a text file; looking for it here costs one more comparison.
 std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size) {
     std::size_t i = from;
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
     for (; i + 16 <= size; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const int found =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        const int found = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
+                         _mm_cmpeq_epi8(bytes, nul)));
         if (found != 0)
             return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(found)));
     }
@@ -40,12 +43,13 @@ std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size) {
         std::memcpy(&bytes, data + i, 8);
         const std::uint64_t cr = bytes ^ (kOnes * '\r');
         const std::uint64_t lf = bytes ^ (kOnes * '\n');
-        // The high bit of a byte is set where `cr` or `lf` has a zero byte, that is where
-        // the character is a CR or an LF (and perhaps above the first such byte).
-        if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs) break;
+        // The high bit of a byte is set where `cr`, `lf` or `bytes` has a zero byte, that is
+        // where the character is a CR, an LF or a NUL (and perhaps above the first such byte).
+        if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf) | ((bytes - kOnes) & ~bytes)) & kHighs)
+            break;
     }
 #endif
-    while (i < size && data[i] != '\r' && data[i] != '\n') ++i;
+    while (i < size && data[i] != '\r' && data[i] != '\n' && data[i] != '\0') ++i;
     return i;
 }
 
@@ -109,6 +113,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
         const std::size_t available = end_ - begin_;
         const std::size_t i = FindLineEnd(start, scanned, available);
         if (i > kMaxLine) return Status::TooLong;
+        if (i < available && start[i] == '\0') return Status::NulByte;
         if (i < available) {
             // A CR at the very end of the data may be followed by the LF of a CR LF.
             if (start[i] == '\r' && i + 1 == available && !last_) {
