@@ -420,11 +420,13 @@ char* WriteGridWords(std::string_view text, char* out, Cuts& cuts) {
 
 // Finds the sign of the word at `word` (not a blank) at positions 3 to 7 and the word's end,
 // and writes its index and information characters, padded with "." to four. Returns the
-// sign's offset in the word, 0 when there is none: a blank or the end comes first.
+// sign's offset in the word, 0 when the word has no index of two digits or no such sign (a
+// blank or the end comes first).
 inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const char*& wordEnd,
                                         char* out) {
     wordEnd = FindBlank(word, end);
     const auto size = static_cast<std::size_t>(wordEnd - word);
+    if (size < 2 || !IsDigit(word[0]) || !IsDigit(word[1])) return 0;
     std::size_t sign = 2;
     while (sign < 7 && sign < size && !IsSign(word[sign])) ++sign;
     if (sign == 7 || sign >= size) return 0;
@@ -443,6 +445,10 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
     }
     std::uint64_t bytes;
     std::memcpy(&bytes, word, 8);
+    // Two digits: "0" to "9" are the characters 0x30 to 0x39, whose high half is 3 and stays
+    // 3 when 6 is added.
+    const std::uint64_t index = bytes & 0xffff;
+    if ((((index & 0xf0f0) ^ 0x3030) | (((index + 0x0606) & 0xf0f0) ^ 0x3030)) != 0) return 0;
     const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
     const std::uint64_t sign = (FirstMatch('/', (bytes >> 16) | Repeated('\x06')) << 16) &
                                0x00ffffffffff0000ULL;  // at 3 to 7
@@ -475,7 +481,7 @@ char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
         if (word == end) return out;
         const char* wordEnd;
         const std::size_t sign = WriteWordStart(word, end, wordEnd, out);
-        if (sign == 0 || !IsDigit(word[0]) || !IsDigit(word[1])) {
+        if (sign == 0) {
             wordEnd = FindBlank(word, end);
             if (!IsNoWord(word, wordEnd)) return nullptr;
             word = wordEnd;

@@ -183,8 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "110001+00000001 21.324+09000000 "},
         RuleCase{"OffGridWordOfControlCharactersIsNoWord", "*110001+1 \x1A 21.324+5", 16,
                  "*110001+0000000000000001 21.324+0000000000000005 "},
-        RuleCase{"OffGridWordWithoutTwoDigitIndexCopiesLineUnchanged", "*110001+1 A1..+5", 8,
-                 "*110001+1 A1..+5", 0, true}),
+        RuleCase{"OffGridWordWithoutTwoDigitIndexCopiesLineUnchanged",
+                 "*110001+1 .1..10+00000005 21.324+5", 8, "*110001+1 .1..10+00000005 21.324+5", 0,
+                 true}),
     test::RowName());
 
 // The conversions take short cuts for fields of common shapes; every field on the grid must
