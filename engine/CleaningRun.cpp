@@ -65,7 +65,7 @@ Message ClosingMessage(const RunResult& result) {
 
 // The streaming part of a run: the input read where it is, the new output written under
 // a temporary name beside the output.
-class Stream : private LineSource {
+class Stream {
   public:
     Stream(fs::File& input, const std::string& inputPath, const std::string& outputPath,
            RunServices& services, const RunTestHooks& hooks)
@@ -89,7 +89,7 @@ class Stream : private LineSource {
         const std::uint64_t size = input_.Info(ec).size;
         if (ec) throw FileOperationError(FileOperation::OpenRead, readPath_, ec);
         reader_.emplace(input_, size);
-        lines_.emplace(static_cast<LineSource&>(*this), size, outputPath_);
+        lines_.emplace(*reader_, outputPath_);
         output_.emplace(std::move(file), limits_.writeFault);
         try {
             if (!Loop()) return RunOutcome::Stopped;
@@ -139,18 +139,18 @@ class Stream : private LineSource {
         throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
     }
 
-    Read Next(std::string_view& line) override {
-        LineReader::Status status;
+    // The next line to write; false at the end of the input's data.
+    bool Next(InputLines::Line& line) {
+        InputLines::Read read;
         try {
-            status = reader_->Next(line);
+            read = lines_->Next(line);
         } catch (const std::system_error& e) {
-            throw FileOperationError(FileOperation::Read, readPath_, e.code(), lineNumber_ + 1);
+            throw FileOperationError(FileOperation::Read, readPath_, e.code(),
+                                     lines_->LinesRead() + 1);
         }
-        if (status == LineReader::Status::End) return Read::End;
-        ++lineNumber_;
-        if (status == LineReader::Status::TooLong)
-            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
-        return status == LineReader::Status::NulByte ? Read::NulByte : Read::Line;
+        if (read == InputLines::Read::TooLong)
+            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, line.number);
+        return read == InputLines::Read::Line;
     }
 
     bool Loop() {
@@ -160,7 +160,7 @@ class Stream : private LineSource {
                 return false;
             // A header goes out in the same pass as the record line after it.
             do {
-                if (!lines_->Next(line)) return true;
+                if (!Next(line)) return true;
                 if (line.kind == InputLines::Kind::Header) output_->WriteLine(line.text);
             } while (line.kind == InputLines::Kind::Header);
             WriteRecord(line.text, line.number);
@@ -208,7 +208,6 @@ class Stream : private LineSource {
     std::optional<LineReader> reader_;
     std::optional<InputLines> lines_;
     std::optional<OutputFile> output_;
-    std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
     RunResult changes_;
 };

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::string_view kRawHeader = "Leica TPS-1100 Series";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8, as Notepad writes it
-constexpr char kEndMark = '\x1A';                            // Ctrl+Z
 
 bool HasRawExtension(const std::string& path) {
     std::string extension;
@@ -65,54 +64,62 @@ bool HoldsWord(std::string_view line) {
 
 }  // namespace
 
-InputLines::InputLines(LineSource& source, std::uint64_t inputSize, const std::string& outputPath)
-    : source_(source), inputSize_(inputSize), rawOutput_(HasRawExtension(outputPath)) {}
+InputLines::InputLines(LineReader& reader, const std::string& outputPath)
+    : reader_(reader), rawOutput_(HasRawExtension(outputPath)) {}
 
-bool InputLines::Next(Line& line) {
-    if (hasStashed_) {
+// Every line but the usual one: the first, one that ends in Ctrl+Z and those held back
+// after it, the end of the input. `status` and `raw` are the line just read, if any.
+InputLines::Read InputLines::Unusual(std::optional<LineReader::Status> status, std::string_view raw,
+                                     Line& line) {
+    Read read = Read::Line;
+    if (!status && hasStashed_) {
         hasStashed_ = false;
         line = stashed_;
-        return true;
+    } else {
+        read = NextData(status, raw, line);
+        if (read == Read::Line) Classify(line);
     }
-    if (!NextData(line.text, line.number)) return false;
-    line.kind = Kind::Record;
-    if (first_) {
-        first_ = false;
-        if (!IsRecordStart(line.text)) {
-            line.kind = Kind::Header;
-        } else if (rawOutput_) {
-            stashed_ = line;
-            hasStashed_ = true;
-            line = {kRawHeader, 0, Kind::Header};
-        }
-    }
-    return true;
+    usual_ = !first_ && !holding_ && released_ < 0 && !hasStashed_;
+    return read;
 }
 
-bool InputLines::NextData(std::string_view& line, std::int64_t& number) {
-    for (;;) {
-        std::string_view raw;
-        if (released_ >= 0) {
-            if (Release(line, number)) return true;
-            raw = waiting_;
-        } else {
-            const LineSource::Read read = source_.Next(raw);
-            if (read != LineSource::Read::Line) {
-                nulByte_ = read == LineSource::Read::NulByte;
-                if (nulByte_ || !holding_) return false;
+// Takes lines from the reader until one is data: drops the byte order mark, holds lines
+// that end in Ctrl+Z back until the input shows whether they end it, then hands them out.
+InputLines::Read InputLines::NextData(std::optional<LineReader::Status> status,
+                                      std::string_view raw, Line& line) {
+    for (;; status.reset()) {
+        if (!status) {
+            if (released_ < 0) {
+                status = reader_.Next(raw);
+            } else if (Release(line)) {
+                return Read::Line;
+            } else {
+                raw = waiting_;  // read and counted already
+            }
+        }
+        if (status) {
+            if (*status == LineReader::Status::TooLong) {
+                line.number = ++read_;
+                return Read::TooLong;
+            }
+            if (*status != LineReader::Status::Line) {
+                nulByte_ = *status == LineReader::Status::NulByte;
+                if (nulByte_ || !holding_) return Read::End;
                 // The held lines end the input: of them only what stands before the first
                 // Ctrl+Z is data.
                 holding_ = false;
                 held_.erase(held_.find_last_not_of(kEndMark) + 1);
-                if (held_.empty()) return false;
-                line = held_;
-                number = heldNumber_;
-                return true;
+                if (held_.empty()) return Read::End;
+                line.text = held_;
+                line.number = heldNumber_;
+                return Read::Line;
             }
             if (++read_ == 1 && raw.starts_with(kByteOrderMark)) {
                 raw.remove_prefix(kByteOrderMark.size());
                 // The mark alone is an empty input, not an empty line.
-                if (raw.empty() && inputSize_ == kByteOrderMark.size()) return false;
+                if (raw.empty() && reader_.TotalBytes() == kByteOrderMark.size()) {
+                    return Read::End;
+                }
             }
             if (holding_) {
                 if (raw.find_first_not_of(kEndMark) == std::string_view::npos) {
@@ -132,23 +139,37 @@ bool InputLines::NextData(std::string_view& line, std::int64_t& number) {
             heldAfter_ = 0;
             continue;
         }
-        line = raw;
-        number = read_;
-        return true;
+        line.text = raw;
+        line.number = read_;
+        return Read::Line;
     }
 }
 
 // Hands out the held lines, data after all, one at a time. Those after the first are empty
 // or Ctrl+Z only; as record lines both read as no words, and they go out as empty lines.
-bool InputLines::Release(std::string_view& line, std::int64_t& number) {
+bool InputLines::Release(Line& line) {
     if (released_ > heldAfter_) {
         released_ = -1;
         return false;
     }
-    line = released_ == 0 ? std::string_view(held_) : std::string_view();
-    number = heldNumber_ + released_;
+    line.text = released_ == 0 ? std::string_view(held_) : std::string_view();
+    line.number = heldNumber_ + released_;
     ++released_;
     return true;
+}
+
+// The first line of data is a header or a record line; after it every line is a record.
+void InputLines::Classify(Line& line) {
+    line.kind = Kind::Record;
+    if (!first_) return;
+    first_ = false;
+    if (!IsRecordStart(line.text)) {
+        line.kind = Kind::Header;
+    } else if (rawOutput_) {
+        stashed_ = line;
+        hasStashed_ = true;
+        line = {kRawHeader, 0, Kind::Header};
+    }
 }
 
 void InputLines::Judge(std::string_view line, const LineConversion& conversion) {

@@ -3,24 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "TextFiles.h"
 #include "modGSI.h"
 
 namespace tessavo {
-
-// The lines of an input as read, without their line endings.
-class LineSource {
-  public:
-    enum class Read { Line, End, NulByte };
-    // Reads the next line into `line`, valid until the next call. NulByte: the line holds a
-    // NUL byte and is not handed out.
-    virtual Read Next(std::string_view& line) = 0;
-
-  protected:
-    ~LineSource() = default;
-};
 
 // The rules that look at an input file as a whole, between the reader of its lines and the
 // conversion of each:
@@ -40,12 +30,32 @@ class InputLines {
         std::int64_t number = 0;  // in the input, from 1; 0 for "Leica TPS-1100 Series"
         Kind kind = Kind::Record;
     };
+    enum class Read {
+        Line,     // a line to write
+        End,      // the end of the input's data, or a NUL byte (IsGsi() then says so)
+        TooLong,  // line `number` is longer than the reader takes
+    };
 
-    // `inputSize` is the input's size in bytes; `outputPath` is where the run writes.
-    InputLines(LineSource& source, std::uint64_t inputSize, const std::string& outputPath);
+    // Reads `reader`, which must outlive this; `outputPath` is where the run writes.
+    InputLines(LineReader& reader, const std::string& outputPath);
 
-    // The next line to write; false at the end of the input's data, or at a NUL byte.
-    bool Next(Line& line);
+    // The next line to write. Throws std::system_error when reading fails, in line
+    // LinesRead() + 1.
+    Read Next(Line& line) {
+        if (usual_) {  // the usual line costs a test of its last character
+            const LineReader::Status status = reader_.Next(line.text);
+            if (status == LineReader::Status::Line &&
+                (line.text.empty() || line.text.back() != kEndMark)) {
+                line.number = ++read_;
+                line.kind = Kind::Record;
+                return Read::Line;
+            }
+            return Unusual(status, line.text, line);
+        }
+        return Unusual(std::nullopt, {}, line);
+    }
+
+    std::int64_t LinesRead() const { return read_; }
 
     // Tells the verdict what the conversion of a record line found. Once a line with a word
     // has been seen the verdict is settled, so a GSI file pays one test per line.
@@ -57,14 +67,18 @@ class InputLines {
     bool IsGsi() const { return !nulByte_ && (holdsWord_ || !unreadable_); }
 
   private:
-    bool NextData(std::string_view& line, std::int64_t& number);
-    bool Release(std::string_view& line, std::int64_t& number);
+    static constexpr char kEndMark = '\x1A';  // Ctrl+Z
+
+    Read Unusual(std::optional<LineReader::Status> status, std::string_view raw, Line& line);
+    Read NextData(std::optional<LineReader::Status> status, std::string_view raw, Line& line);
+    bool Release(Line& line);
+    void Classify(Line& line);
     void Judge(std::string_view line, const LineConversion& conversion);
 
-    LineSource& source_;
-    std::uint64_t inputSize_;
+    LineReader& reader_;
     bool rawOutput_;
-    std::int64_t read_ = 0;  // lines taken from the source
+    bool usual_ = false;     // none of the states below: the next line needs no rule
+    std::int64_t read_ = 0;  // lines taken from the reader
     bool first_ = true;      // the first line of data is still to come
     Line stashed_;           // the first record line, while "Leica TPS-1100 Series" goes out
     bool hasStashed_ = false;

@@ -45,7 +45,11 @@ INSTANTIATE_TEST_SUITE_P(
                     EndingCase{"NoFinalEnding", "a\r\nb", {"a", "b"}},
                     EndingCase{"EmptyLines", "\r\r\n\n", {"", "", ""}},
                     EndingCase{"LfCrIsTwoEndings", "a\n\rb", {"a", "", "b"}},
-                    EndingCase{"EightBitBytesPass", "\xE9\x1A\xFF\r\n", {"\xE9\x1A\xFF"}}),
+                    EndingCase{"EightBitBytesPass", "\xE9\x1A\xFF\r\n", {"\xE9\x1A\xFF"}},
+                    // The scan stops at control characters and goes on.
+                    EndingCase{"ControlCharactersInsideLines",
+                               "a\t\x01\x0B\x0C" + std::string(16, '\t') + "b\r\nc",
+                               {"a\t\x01\x0B\x0C" + std::string(16, '\t') + "b", "c"}}),
     test::RowName());
 
 TEST(LineReaderTest, CrLfSplitAcrossBlocks) {
