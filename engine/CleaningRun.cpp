@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "BackupExistingOutput.h"
+#include "InputLines.h"
 #include "RunFailure.h"
 #include "TextFiles.h"
 #include "modFileHandling.h"
@@ -14,32 +15,6 @@ namespace tessavo {
 
 namespace {
 
-constexpr std::string_view kRawHeader = "Leica TPS-1100 Series";
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-// The first line is a record line when it begins with "*", "11" or "41"; anything else
-// there, an empty line included, is a header that is copied unchanged.
-bool IsRecordStart(std::string_view line) {
-    return StartsWith(line, "*") || StartsWith(line, "11") || StartsWith(line, "41");
-}
-
-bool HasRawExtension(const std::string& path) {
-    std::string extension;
-    try {
-        extension = GetFileExtension(path);
-    } catch (const std::invalid_argument&) {
-        return false;  // no "." at all: certainly not RAW
-    }
-    if (extension.size() != 3) return false;
-    for (char& c : extension) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return extension == "RAW";
-}
-
 // The message for a failed run; anything but a file operation (memory running out, say)
 // gets a general one.
 std::vector<std::string> FailureLines(const std::exception& error, const std::string& inputPath) {
@@ -48,6 +23,9 @@ std::vector<std::string> FailureLines(const std::exception& error, const std::st
     }
     return {"Onverwachte fout bij het opschonen van:", inputPath, "Bewerking is afgebroken."};
 }
+
+const char* const kTemporaryFileLeft =
+    "Een tijdelijk bestand naast het uitvoerbestand kon niet worden verwijderd.";
 
 void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::string> lines) {
     services.ShowMessage(
@@ -98,9 +76,10 @@ class Stream {
           limits_(hooks) {}
 
     // Creates the new file with the given permissions (none: a new output's own), writes
-    // the cleaned input into it and brings it to the disk. Returns false when the front
-    // end asked the run to stop.
-    bool Run(std::optional<std::uint32_t> permissions) {
+    // the cleaned input into it and brings it to the disk. Returns Completed, Stopped when
+    // the front end asked the run to stop, or Refused when the input is no GSI file; the
+    // new file then stays as it is, to be discarded.
+    RunOutcome Run(std::optional<std::uint32_t> permissions) {
         fs::File file = CreateNewFile();
         if (permissions) {
             if (const std::error_code ec = file.SetPermissions(*permissions))
@@ -110,9 +89,11 @@ class Stream {
         const std::uint64_t size = input_.Info(ec).size;
         if (ec) throw FileOperationError(FileOperation::OpenRead, readPath_, ec);
         reader_.emplace(input_, size);
+        lines_.emplace(*reader_, outputPath_);
         output_.emplace(std::move(file), limits_.writeFault);
         try {
-            if (!Loop()) return false;
+            if (!Loop()) return RunOutcome::Stopped;
+            if (!lines_->IsGsi()) return RunOutcome::Refused;
             output_->Finish();
         } catch (const std::system_error& e) {
             // Read errors were reported by Next(): what remains is the output's.
@@ -121,7 +102,7 @@ class Stream {
         // The new name must be on the disk before the renames that rely on it.
         if (const std::error_code synced = fs::SyncFolderOf(newPath_))
             throw FileOperationError(FileOperation::WriteOutput, outputPath_, synced);
-        return true;
+        return RunOutcome::Completed;
     }
 
     const std::string& newPath() const { return newPath_; }
@@ -132,6 +113,7 @@ class Stream {
     // After a failure or a stop: closes the new file and removes it. Returns false when
     // that removal failed.
     bool Discard() {
+        lines_.reset();
         reader_.reset();
         if (output_) output_->Abandon();
         output_.reset();
@@ -157,43 +139,39 @@ class Stream {
         throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
     }
 
-    bool Next(std::string_view& line) {
-        LineReader::Status status;
+    // The next line to write; false at the end of the input's data.
+    bool Next(InputLines::Line& line) {
+        InputLines::Read read;
         try {
-            status = reader_->Next(line);
+            read = lines_->Next(line);
         } catch (const std::system_error& e) {
-            throw FileOperationError(FileOperation::Read, readPath_, e.code(), lineNumber_ + 1);
+            throw FileOperationError(FileOperation::Read, readPath_, e.code(),
+                                     lines_->LinesRead() + 1);
         }
-        if (status == LineReader::Status::End) return false;
-        ++lineNumber_;
-        if (status == LineReader::Status::TooLong)
-            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
-        return true;
+        if (read == InputLines::Read::TooLong)
+            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, line.number);
+        return read == InputLines::Read::Line;
     }
 
     bool Loop() {
-        std::string_view line;
+        InputLines::Line line;
         for (;;) {
             if (!services_.ProcessEvents({reader_->BytesRead(), reader_->TotalBytes()}))
                 return false;
-            if (!Next(line)) return true;
-            if (lineNumber_ == 1) {
-                if (!IsRecordStart(line)) {
-                    output_->WriteLine(line);
-                    if (!Next(line)) return true;
-                } else if (HasRawExtension(outputPath_)) {
-                    output_->WriteLine(kRawHeader);
-                }
-            }
-            WriteRecord(line);
+            // A header goes out in the same pass as the record line after it.
+            do {
+                if (!Next(line)) return true;
+                if (line.kind == InputLines::Kind::Header) output_->WriteLine(line.text);
+            } while (line.kind == InputLines::Kind::Header);
+            WriteRecord(line.text, line.number);
         }
     }
 
-    // Converts the line and writes it; keeps count of the values cut and the lines copied
-    // unchanged, with the first input line of each.
-    void WriteRecord(std::string_view line) {
+    // Converts the line (number `lineNumber` of the input) and writes it; keeps count of the
+    // values cut and the lines copied unchanged, with the first input line of each.
+    void WriteRecord(std::string_view line, std::int64_t lineNumber) {
         if (lineCount_ == limits_.maxLineCount)
-            throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber_);
+            throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber);
 
         const bool star = !line.empty() && line.front() == '*';
         const OutputFormat format = services_.CurrentOutputFormat();
@@ -204,18 +182,19 @@ class Stream {
         try {
             converted = toGsi16 ? ConvertLineToGSI16(line, out) : ConvertLineToGSI8(line, out);
         } catch (const GsiOverflowError&) {
-            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber_);
+            throw FileOperationError(FileOperation::LineTooLong, readPath_, {}, lineNumber);
         }
         out[converted.size] = '\r';
         out[converted.size + 1] = '\n';
         output_->Commit(converted.size + 2);
         ++lineCount_;
+        lines_->Converted(line, converted);
         if (converted.cutValues > 0) {
-            if (changes_.cutValues == 0) changes_.firstCutLine = lineNumber_;
+            if (changes_.cutValues == 0) changes_.firstCutLine = lineNumber;
             changes_.cutValues += converted.cutValues;
         }
         if (converted.unchanged) {
-            if (changes_.unchangedLines == 0) changes_.firstUnchangedLine = lineNumber_;
+            if (changes_.unchangedLines == 0) changes_.firstUnchangedLine = lineNumber;
             ++changes_.unchangedLines;
         }
     }
@@ -227,8 +206,8 @@ class Stream {
     const RunTestHooks& limits_;
     std::string newPath_;
     std::optional<LineReader> reader_;
+    std::optional<InputLines> lines_;
     std::optional<OutputFile> output_;
-    std::int64_t lineNumber_ = 0;
     std::int32_t lineCount_ = 0;
     RunResult changes_;
 };
@@ -291,7 +270,16 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
     try {
         const std::optional<std::uint32_t> permissions =
             backup.outputExists ? std::optional(backup.outputPermissions) : std::nullopt;
-        if (!stream.Run(permissions)) {
+        const RunOutcome ending = stream.Run(permissions);
+        if (ending == RunOutcome::Refused) {
+            // Decided at the end, with nothing but the new file written: it goes again.
+            std::vector<std::string> lines{"Invoerbestand is geen GSI bestand:", inputPath,
+                                           "Bewerking is niet mogelijk."};
+            if (!stream.Discard()) lines.insert(lines.end() - 1, kTemporaryFileLeft);
+            ShowWarning(services, MessageKind::Refusal, std::move(lines));
+            return {RunOutcome::Refused};
+        }
+        if (ending == RunOutcome::Stopped) {
             stream.Discard();
             return {RunOutcome::Stopped, stream.lineCount()};
         }
@@ -299,11 +287,7 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
                       hooks.move ? hooks.move : MoveFile(fs::MoveNoReplace));
     } catch (const std::exception& e) {
         std::vector<std::string> lines = FailureLines(e, inputPath);
-        if (!stream.Discard()) {
-            lines.insert(lines.end() - 1,
-                         "Een tijdelijk bestand naast het uitvoerbestand kon niet worden "
-                         "verwijderd.");
-        }
+        if (!stream.Discard()) lines.insert(lines.end() - 1, kTemporaryFileLeft);
         ShowWarning(services, MessageKind::Failure, std::move(lines));
         return {RunOutcome::Failed};
     }

@@ -16,7 +16,8 @@ namespace tessavo {
 // backup exactly as they were, and no file of the run's own behind.
 enum class RunOutcome {
     InputMissing,  // the input file was not found
-    Refused,       // the files cannot or may not be replaced now (the message says why)
+    Refused,       // the input is no GSI file, or the files cannot or may not be replaced
+                   // now (the message says why)
     Cancelled,     // a backup warning was answered with Cancel
     Completed,     // the output is complete and the closing message was shown
     Failed,        // something failed; one message says what

@@ -22,7 +22,7 @@ enum class MessageAnswer { Ok, Cancel };
 enum class MessageKind {
     Report,    // the closing message of a completed run
     Question,  // a confirmation answered with OK or Cancel
-    Refusal,   // the run did not start; nothing was touched
+    Refusal,   // the run was refused; nothing was touched
     Failure,   // the run failed; everything was put back as it was
 };
 

@@ -29,7 +29,8 @@ class LineReader {
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    enum class Status { Line, End, TooLong };
+    // NulByte: the line holds a NUL byte, which no text file does; the line is not handed out.
+    enum class Status { Line, End, TooLong, NulByte };
 
     // Reads the next line into `line`. Throws std::system_error on a read error.
     Status Next(std::string_view& line);

@@ -3,6 +3,7 @@
 // lines read word by word on their blanks.
 #include "modGSI.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -237,10 +238,15 @@ TESSAVO_ALWAYS_INLINE char* WriteFixedField(bool word51, const char* field, char
 
 inline bool IsWord51(const char* word) { return word[0] == '5' && word[1] == '1'; }
 
-// A word of blanks only (blanks after the last word, a gap in the line) is no word.
-template <std::size_t kWordSize>
-inline bool IsBlankWord(const char* word) {
-    return SkipLeading(' ', word, word + kWordSize) == word + kWordSize;
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Blanks and control characters alone (blanks after the last word, a gap in the line, a TAB
+// or a DOS end mark that an editor left) are no word.
+inline bool IsNoWord(const char* begin, const char* end) {
+    for (; begin < end; ++begin) {
+        if (static_cast<unsigned char>(*begin) > ' ') return false;
+    }
+    return true;
 }
 
 // Whether one of the four characters at positions 3 to 6 of `word` is a sign. One look at
@@ -277,9 +283,8 @@ template <std::size_t kWordSize, std::size_t kWidth>
 TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts) {
     constexpr std::size_t kField = kWordSize - 7;
     if (!IsSign(word[6])) {
-        if (word[6] != ' ') return false;
-        if (IsBlankWord<kWordSize>(word)) return true;
-        if (HasInnerSign(word)) return false;
+        if (IsNoWord(word, word + kWordSize)) return true;
+        if (word[6] != ' ' || HasInnerSign(word)) return false;
     }
     const bool word51 = IsWord51(word);
     if constexpr (kWidth == kField - 1) {
@@ -348,13 +353,37 @@ inline bool HoldsSecondWord(const char* begin, const char* end, std::size_t size
     return false;
 }
 
+// The count of values cut, as the conversion keeps it for the run.
+struct CutCount {
+    int values = 0;
+    // Told after each data field written; only CutList wants to know more.
+    void Note(const char*, const char*, std::size_t, const char*, const char*, int) {}
+};
+
+// The count, and every value cut: the conversion's own steps make the list, so that it
+// agrees with the count.
+struct CutList {
+    int values = 0;
+    std::vector<CutValue> list;
+    // The field of `word` at [field, field + size) was written as [written, writtenEnd);
+    // the count stood at `before` ahead of it.
+    void Note(const char* word, const char* field, std::size_t size, const char* written,
+              const char* writtenEnd, int before) {
+        for (; before < values; ++before) {
+            list.push_back(
+                {std::string(word, 2), std::string(field, size), std::string(written, writtenEnd)});
+        }
+    }
+};
+
 // Writes the words of a line on the fixed grid of kWordSize-character words, a partial last
 // word completed with blanks. Returns nullptr, having written anything, as soon as the line
 // turns out to be off the grid: a whole word that does not end in a blank, or a word that
 // WriteGridWord refuses. (Checking as it goes costs a line on the grid less than a separate
 // pass.)
-template <std::size_t kWordSize, std::size_t kWidth>
-char* WriteGridWords(std::string_view text, char* out, int& cuts) {
+template <std::size_t kWordSize, std::size_t kWidth, class Cuts>
+char* WriteGridWords(std::string_view text, char* out, Cuts& cuts) {
+    constexpr std::size_t kField = kWordSize - 7;
     const char* word = text.data();
     const std::size_t whole = text.size() / kWordSize;
     // A word off the grid shifts the words after it: the last whole word shows most such
@@ -362,30 +391,42 @@ char* WriteGridWords(std::string_view text, char* out, int& cuts) {
     if (whole > 1 && word[whole * kWordSize - 1] != ' ') return nullptr;
     for (const char* const end = word + whole * kWordSize; word < end; word += kWordSize) {
         if (word[kWordSize - 1] != ' ') return nullptr;
-        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts)) return nullptr;
+        const int before = cuts.values;
+        char* const written = out;
+        if (!WriteGridWord<kWordSize, kWidth>(word, out, cuts.values)) return nullptr;
+        cuts.Note(word, word + 6, kField, written + 6, out - 1, before);
     }
     if (const std::size_t have = text.size() - whole * kWordSize) {
+        if (IsNoWord(word, word + have)) return out;
         char padded[kWordSize];
         std::memcpy(padded, word, have);
         std::memset(padded + have, ' ', kWordSize - have);
         // A partial last word has no grid after it to show whether it belongs on one: a
         // sign before position 7 ("86..+1", "51+0017-030") or a second word after a blank
-        // ("87..10+1500 88..10+1500" after a "*") shows that it does not.
+        // ("87..10+1500 88..10+1500" after a "*") shows that it does not. Without a sign at
+        // position 7 it is a fragment (a word cut short by a transfer, "21.3"), not a value
+        // of zero: read on its blanks, it is a word without a sign, and the line is copied
+        // unchanged.
+        const int before = cuts.values;
+        char* const written = out;
         if (HasInnerSign(padded) || HoldsSecondWord(padded, padded + have, kWordSize) ||
-            !WriteGridWord<kWordSize, kWidth>(padded, out, cuts)) {
+            !IsSign(padded[6]) || !WriteGridWord<kWordSize, kWidth>(padded, out, cuts.values)) {
             return nullptr;
         }
+        cuts.Note(word, word + 6, std::min(have, kWordSize - 1) - 6, written + 6, out - 1, before);
     }
     return out;
 }
 
 // Finds the sign of the word at `word` (not a blank) at positions 3 to 7 and the word's end,
 // and writes its index and information characters, padded with "." to four. Returns the
-// sign's offset in the word, 0 when there is none: a blank or the end comes first.
+// sign's offset in the word, 0 when the word has no index of two digits or no such sign (a
+// blank or the end comes first).
 inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const char*& wordEnd,
                                         char* out) {
     wordEnd = FindBlank(word, end);
     const auto size = static_cast<std::size_t>(wordEnd - word);
+    if (size < 2 || !IsDigit(word[0]) || !IsDigit(word[1])) return 0;
     std::size_t sign = 2;
     while (sign < 7 && sign < size && !IsSign(word[sign])) ++sign;
     if (sign == 7 || sign >= size) return 0;
@@ -404,6 +445,10 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
     }
     std::uint64_t bytes;
     std::memcpy(&bytes, word, 8);
+    // Two digits: "0" to "9" are the characters 0x30 to 0x39, whose high half is 3 and stays
+    // 3 when 6 is added.
+    const std::uint64_t index = bytes & 0xffff;
+    if ((((index & 0xf0f0) ^ 0x3030) | (((index + 0x0606) & 0xf0f0) ^ 0x3030)) != 0) return 0;
     const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
     const std::uint64_t sign = (FirstMatch('/', (bytes >> 16) | Repeated('\x06')) << 16) &
                                0x00ffffffffff0000ULL;  // at 3 to 7
@@ -423,11 +468,11 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
 }
 
 // Writes the words of a line off the grid, read on its blanks: a word's index is its first
-// two characters, its information characters run up to the first sign at positions 3 to 7
-// (padded with "." to four), its data field from that sign to its end. Returns nullptr when
-// a word has no such sign.
-template <std::size_t kWidth>
-char* WriteReadWords(std::string_view text, char* out, int& cuts) {
+// two characters, two digits; its information characters run up to the first sign at
+// positions 3 to 7 (padded with "." to four), its data field from that sign to its end.
+// Returns nullptr when a word is no such word (and not only control characters).
+template <std::size_t kWidth, class Cuts>
+char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
     const char* word = text.data();
     const char* const end = word + text.size();
     for (;;) {
@@ -436,17 +481,25 @@ char* WriteReadWords(std::string_view text, char* out, int& cuts) {
         if (word == end) return out;
         const char* wordEnd;
         const std::size_t sign = WriteWordStart(word, end, wordEnd, out);
-        if (sign == 0) return nullptr;
+        if (sign == 0) {
+            wordEnd = FindBlank(word, end);
+            if (!IsNoWord(word, wordEnd)) return nullptr;
+            word = wordEnd;
+            continue;
+        }
         out += 6;
         const char* field = word + sign;
         const auto fieldSize = static_cast<std::size_t>(wordEnd - field);
+        const int before = cuts.values;
+        char* const written = out;
         if (fieldSize == 17) {
-            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts);
+            out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts.values);
         } else if (fieldSize == 9) {
-            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts);
+            out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts.values);
         } else {
-            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts);
+            out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts.values);
         }
+        cuts.Note(word, field, fieldSize, written, out, before);
         *out++ = ' ';
         word = wordEnd;
     }
@@ -456,13 +509,12 @@ char* WriteReadWords(std::string_view text, char* out, int& cuts) {
     throw GsiOverflowError("GSI line too long: " + std::to_string(length) + " characters");
 }
 
-template <std::size_t kWidth>
-LineConversion Convert(std::string_view line, char* const out) {
+template <std::size_t kWidth, class Cuts>
+LineConversion Convert(std::string_view line, char* const out, Cuts& cuts) {
     if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
     const bool star = !line.empty() && line.front() == '*';
     const std::string_view text = star ? line.substr(1) : line;
     char* const words = kWidth == 16 ? out + 1 : out;
-    int cuts = 0;
 
     char* end = star ? WriteGridWords<24, kWidth>(text, words, cuts)
                      : WriteGridWords<16, kWidth>(text, words, cuts);
@@ -471,7 +523,7 @@ LineConversion Convert(std::string_view line, char* const out) {
             star ? (text.size() + 23) / 24 * 24 : (text.size() + 15) / 16 * 16;
         if (completed > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(completed);
     } else {
-        cuts = 0;
+        cuts = {};
         end = WriteReadWords<kWidth>(text, words, cuts);
         if (!end) {
             std::memcpy(out, line.data(), line.size());
@@ -486,7 +538,13 @@ LineConversion Convert(std::string_view line, char* const out) {
         return {line.size(), 0, true};
     }
     if constexpr (kWidth == 16) out[0] = '*';
-    return {static_cast<std::size_t>(end - out), cuts, false};
+    return {static_cast<std::size_t>(end - out), cuts.values, false};
+}
+
+template <std::size_t kWidth>
+LineConversion Convert(std::string_view line, char* const out) {
+    CutCount cuts;
+    return Convert<kWidth>(line, out, cuts);
 }
 
 template <std::size_t kWidth>
@@ -523,6 +581,17 @@ std::string ConvertToGSI16(std::string_view line) { return ConvertToString<16>(l
 LineConversion ConvertLineToGSI8(std::string_view line, char* out) { return Convert<8>(line, out); }
 LineConversion ConvertLineToGSI16(std::string_view line, char* out) {
     return Convert<16>(line, out);
+}
+
+std::vector<CutValue> ListCutValues(std::string_view line, int target) {
+    if (target != 8 && target != 16) throw std::invalid_argument("target format is not 8 or 16");
+    if (line.size() > static_cast<std::size_t>(kMaxWordText)) ThrowTooLong(line.size());
+    std::string out(MaxConvertedLength(line.size()), '\0');
+    CutList cuts;
+    const LineConversion converted =
+        target == 8 ? Convert<8>(line, out.data(), cuts) : Convert<16>(line, out.data(), cuts);
+    if (converted.unchanged) return {};  // words read before the line proved unreadable
+    return std::move(cuts.list);
 }
 
 }  // namespace tessavo

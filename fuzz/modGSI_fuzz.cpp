@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as one record line through both conversions, checking
-// what every converted line must satisfy.
+// what every converted line must satisfy, and the list of the values they cut.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(to8.cutValues >= 0 && to16.cutValues >= 0, "a negative count of cut values");
     Check(gsi8.size() % 16 == 0 && (gsi16.empty() || (gsi16.size() - 1) % 24 == 0),
           "not whole words");
+    Check(tessavo::ListCutValues(line, 8).size() == static_cast<std::size_t>(to8.cutValues) &&
+              tessavo::ListCutValues(line, 16).size() == static_cast<std::size_t>(to16.cutValues),
+          "the list of values cut disagrees with their count");
     for (const auto& [out, target] : {std::pair{gsi8, 8}, std::pair{gsi16, 16}}) {
         if (out.size() > static_cast<std::size_t>(tessavo::kMaxWordText)) continue;
         Check(Convert(out, target, again) == out && again.cutValues == 0 && !again.unchanged,

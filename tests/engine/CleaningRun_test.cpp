@@ -23,6 +23,7 @@ using test::FakeServices;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
+using namespace std::string_literals;
 
 const std::string kWord8 = "110001+00000001 ";
 const std::string kWord16 = "*110001+0000000000000001 ";
@@ -53,6 +54,7 @@ struct ContentCase {
     OutputFormat format;
     std::string expected;
     int count;
+    std::string unchangedNote = "";  // the closing message's line on lines copied unchanged
 };
 
 class RunContentTest : public testing::TestWithParam<ContentCase> {};
@@ -69,7 +71,12 @@ TEST_P(RunContentTest, WritesExpectedFile) {
     EXPECT_EQ(result.outcome, RunOutcome::Completed);
     EXPECT_EQ(result.lineCount, c.count);
     EXPECT_EQ(ReadFile(dir / c.outputName), c.expected);
-    EXPECT_EQ(services.messages, std::vector<Message>{c.count > 0 ? Done(c.count) : kEmpty});
+    Message closing = c.count > 0 ? Done(c.count) : kEmpty;
+    if (!c.unchangedNote.empty()) {
+        closing.lines.push_back(c.unchangedNote);
+        closing.icon = MessageIcon::Warning;
+    }
+    EXPECT_EQ(services.messages, std::vector<Message>{closing});
     EXPECT_TRUE(services.madeDefault);
     EXPECT_EQ(ReadFile(dir / "in.gsi"), c.input);
 }
@@ -86,8 +93,20 @@ INSTANTIATE_TEST_SUITE_P(
                     "Leica TPS-1100 Series\r\n", 0},
         ContentCase{"HeaderThenRecordNoRawLine", "Leica TPS-1100 Series\r\n" + kWord8, "out.raw",
                     Same, "Leica TPS-1100 Series\r\n" + kWord8 + "\r\n", 1},
-        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2", "out.gsi", Same,
-                    "kop\r\nkop2  +00000000 \r\n", 1},
+        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2\r\n" + kWord8, "out.gsi",
+                    Same, "kop\r\nkop2\r\n" + kWord8 + "\r\n", 2,
+                    "Ongewijzigde regels (niet te lezen als GSI woorden): 1, eerste is regel 2"},
+        ContentCase{"FirstLineOfWordsIsRecord", "84..10+00001000 85..10+00002000", "out.gsi", To16,
+                    "*84..10+0000000000001000 85..10+0000000000002000 \r\n", 1},
+        ContentCase{"ByteOrderMarkIsNoData",
+                    "\xEF\xBB\xBF*110001+0000000000000STN 84..10+0000000001000000 ", "out.gsi", To8,
+                    "110001+00000STN 84..10+01000000 \r\n", 1},
+        ContentCase{"ByteOrderMarkAloneIsAnEmptyFile", "\xEF\xBB\xBF", "out.gsi", Same, "", 0},
+        ContentCase{"EndMarksThatEndTheFileAreNoData",
+                    kWord8 + "\r\n" + kWord8 + "\x1A\r\n\r\n\x1A\x1A", "out.gsi", Same,
+                    kWord8 + "\r\n" + kWord8 + "\r\n", 2},
+        ContentCase{"EndMarksBeforeMoreDataAreData", kWord8 + "\x1A\r\n\r\n\x1A\r\n" + kWord8,
+                    "out.gsi", Same, kWord8 + "\r\n\r\n\r\n" + kWord8 + "\r\n", 4},
         ContentCase{"BlankBefore11IsHeader", " 110001\r\n" + kWord8, "out.gsi", Same,
                     " 110001\r\n" + kWord8 + "\r\n", 1},
         ContentCase{"EmptyFirstLineIsHeader", "\r\n" + kWord8, "out.gsi", Same,
@@ -103,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         ContentCase{"StarLineOfFortyEightCompleted",
                     "*110001+0000000000000001 21.324+000000000900000", "out.gsi", Same,
                     "*110001+0000000000000001 21.324+0000000000900000 \r\n", 1},
-        ContentCase{"PartialWordCompletedWithBlanks", kWord8 + "ABCD", "out.gsi", To8,
-                    kWord8 + "ABCD  +00000000 \r\n", 1},
+        ContentCase{"SignedPartialWordCompleted", kWord8 + "21.324+0349", "out.gsi", To8,
+                    kWord8 + "21.324+00000349 \r\n", 1},
         ContentCase{"EmptyLaterLineToGsi16", kWord8 + "\r\n\r\n", "out.gsi", To16,
                     kWord16 + "\r\n\r\n", 2},
         ContentCase{"EmptyLaterLineToGsi8", kWord16 + "\r\n\r\n", "out.gsi", To8,
@@ -325,12 +344,45 @@ bool EndsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// An input file of these bytes.
+auto Input(std::string bytes) {
+    return [bytes](const TempDir&, std::string& input, std::string&, RunTestHooks&) {
+        WriteFile(input, bytes);
+    };
+}
+std::string Utf16(const std::string& text) {
+    std::string wide = "\xFF\xFE";
+    for (char c : text) wide += {c, '\0'};
+    return wide;
+}
+
 const char* const kNotPossible = "Bewerking is niet mogelijk.";
 const char* const kAborted = "Bewerking is afgebroken.";
 constexpr auto Refusal = MessageKind::Refusal;
 constexpr auto Failure = MessageKind::Failure;
 
+const std::vector<std::string> kNoGsi = {"Invoerbestand is geen GSI bestand:", "<in>",
+                                         kNotPossible};
+
 const FaultCase kFaults[] = {
+    FaultCase{"CsvIsNoGsi",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  WithOutputAndBackup(dir, input, output, hooks);
+                  WriteFile(input, "Punt,X,Y,Z\r\n1,100.000,200.000,3.0\r\n");
+              },
+              Refusal, kNoGsi},
+    FaultCase{"PngIsNoGsiInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
+                  InPlace(dir, input, output, hooks);
+                  WriteFile(input, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01"s);
+              },
+              Refusal, kNoGsi},
+    FaultCase{"Utf16TextIsNoGsi", Input(Utf16(kWord8 + "\r\n")), Refusal, kNoGsi},
+    FaultCase{"NulByteInGsiIsNoGsi",
+              Input(kWord8 + "\r\n110002+0000\0"
+                             "001 \r\n"s),
+              Refusal, kNoGsi},
+    FaultCase{"FragmentAndEmptyLineIsNoGsi", Input("11\r\n\r\n"), Refusal, kNoGsi},
     FaultCase{"OutputFolderMissing",
               [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
                   output = dir / "geen/out.gsi";

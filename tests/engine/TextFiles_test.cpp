@@ -37,18 +37,20 @@ TEST_P(LineEndingTest, SplitsLines) {
     EXPECT_EQ(ReadLines(dir / "in.gsi"), GetParam().lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, LineEndingTest,
-                         testing::Values(EndingCase{"Empty", "", {}},
-                                         EndingCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
-                                         EndingCase{"CrOnly", "a\rb\r", {"a", "b"}},
-                                         EndingCase{"LfOnly", "a\nb\n", {"a", "b"}},
-                                         EndingCase{"NoFinalEnding", "a\r\nb", {"a", "b"}},
-                                         EndingCase{"EmptyLines", "\r\r\n\n", {"", "", ""}},
-                                         EndingCase{"LfCrIsTwoEndings", "a\n\rb", {"a", "", "b"}},
-                                         EndingCase{"EightBitBytesPass",
-                                                    std::string("\xE9\0\xFF\r\n", 5),
-                                                    {std::string("\xE9\0\xFF", 3)}}),
-                         test::RowName());
+INSTANTIATE_TEST_SUITE_P(
+    Endings, LineEndingTest,
+    testing::Values(EndingCase{"Empty", "", {}}, EndingCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
+                    EndingCase{"CrOnly", "a\rb\r", {"a", "b"}},
+                    EndingCase{"LfOnly", "a\nb\n", {"a", "b"}},
+                    EndingCase{"NoFinalEnding", "a\r\nb", {"a", "b"}},
+                    EndingCase{"EmptyLines", "\r\r\n\n", {"", "", ""}},
+                    EndingCase{"LfCrIsTwoEndings", "a\n\rb", {"a", "", "b"}},
+                    EndingCase{"EightBitBytesPass", "\xE9\x1A\xFF\r\n", {"\xE9\x1A\xFF"}},
+                    // The scan stops at control characters and goes on.
+                    EndingCase{"ControlCharactersInsideLines",
+                               "a\t\x01\x0B\x0C" + std::string(16, '\t') + "b\r\nc",
+                               {"a\t\x01\x0B\x0C" + std::string(16, '\t') + "b", "c"}}),
+    test::RowName());
 
 TEST(LineReaderTest, CrLfSplitAcrossBlocks) {
     // The first block of 1 MiB ends with the CR of a CR LF.
@@ -64,16 +66,22 @@ TEST(LineReaderTest, CrLfSplitAcrossBlocks) {
     EXPECT_EQ(lines[lines.size() - 2].find_first_not_of('x'), std::string::npos);
 }
 
-TEST(LineReaderTest, LineOverLimitIsReported) {
-    test::TempDir dir;
-    test::WriteFile(dir / "in.gsi", std::string(32767, 'a') + "\n" + std::string(32768, 'b'));
-    std::error_code ec;
-    fs::File file = fs::File::OpenForReading(dir / "in.gsi", ec);
-    LineReader reader(file, 0);
-    std::string_view line;
-    ASSERT_EQ(reader.Next(line), LineReader::Status::Line);
-    EXPECT_EQ(line.size(), 32767u);
-    EXPECT_EQ(reader.Next(line), LineReader::Status::TooLong);
+// Lines that are not handed out: one over the limit, and one with a NUL byte, which no text
+// file holds.
+TEST(LineReaderTest, LineThatIsNoTextLineIsReported) {
+    for (const auto& [bad, status] :
+         {std::pair{std::string(32768, 'b'), LineReader::Status::TooLong},
+          std::pair{std::string("b\0b\r\n", 5), LineReader::Status::NulByte}}) {
+        test::TempDir dir;
+        test::WriteFile(dir / "in.gsi", std::string(32767, 'a') + "\n" + bad);
+        std::error_code ec;
+        fs::File file = fs::File::OpenForReading(dir / "in.gsi", ec);
+        LineReader reader(file, 0);
+        std::string_view line;
+        ASSERT_EQ(reader.Next(line), LineReader::Status::Line);
+        EXPECT_EQ(line.size(), 32767u);
+        EXPECT_EQ(reader.Next(line), status);
+    }
 }
 
 TEST(OutputFileTest, FailedWriteIsReportedByFinish) {

@@ -2,6 +2,7 @@
 // Properties of the line conversion over generated lines, on the fixed word grid and off it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <tuple>
@@ -12,8 +13,9 @@
 namespace tessavo {
 namespace {
 
-// The numbers of a line as a reader of GSI words sees them, read on blanks: each with its
-// word's index, sign and value without leading zeros (word 51: two numbers).
+// The numbers of a line as a reader of GSI words sees them, read on blanks, words of control
+// characters only skipped: each with its word's index, sign and value without leading zeros
+// (word 51: two numbers).
 using Number = std::tuple<std::string, char, std::string>;
 
 std::vector<Number> ReadNumbers(const std::string& line) {
@@ -27,7 +29,9 @@ std::vector<Number> ReadNumbers(const std::string& line) {
         numbers.emplace_back(index, x.empty() ? '+' : sign, x);
     };
     std::istringstream text(line.substr(line.rfind('*', 0) == 0 ? 1 : 0));
-    for (std::string word; text >> word;) {
+    for (std::string word; std::getline(text, word, ' ');) {
+        if (std::all_of(word.begin(), word.end(), [](char c) { return c >= 0 && c < ' '; }))
+            continue;
         const std::string field = word.substr(word.find_first_of("+-", 2));
         const std::size_t constant = field.find_last_of("+-");
         if (word.starts_with("51") && constant > 0) {
@@ -40,10 +44,11 @@ std::vector<Number> ReadNumbers(const std::string& line) {
 }
 
 // A line on the grid is cut at fixed widths, where blanks inside a word are characters of
-// its value: a reader of words sees other words in it when one of its whole words holds a
-// blank before its last or a sign at positions 3 to 6.
-bool HoldsWordsInsideGridWords(const std::string& line) {
+// its value: a reader of words sees other words in it when one of its words, completed with
+// blanks, holds a blank before its last or a sign at positions 3 to 6.
+bool HoldsWordsInsideGridWords(std::string line) {
     const std::size_t start = line.rfind('*', 0) == 0 ? 1 : 0, size = start ? 24 : 16;
+    line.append((size - (line.size() - start) % size) % size, ' ');
     bool inside = false;
     for (std::size_t at = start; at + size <= line.size(); at += size) {
         const std::string word = line.substr(at, size);
@@ -57,7 +62,9 @@ bool HoldsWordsInsideGridWords(const std::string& line) {
 
 // Lines of the shapes instrument files hold: whole words on the grid, words of any length
 // with double blanks, word 51 with two numbers, placeholders, long values and now and then a
-// word without a sign at positions 3 to 7 or a word of blanks.
+// word without a sign at positions 3 to 7 or a word of blanks; and what transfers and
+// editors leave: a fragment of a last word, TABs and control characters, a byte order mark,
+// a DOS end mark.
 TEST(ConvertPropertiesTest, HoldForGeneratedLines) {
     std::mt19937 random(11);
     auto pick = [&random](std::size_t n) { return random() % n; };
@@ -80,6 +87,21 @@ TEST(ConvertPropertiesTest, HoldForGeneratedLines) {
                     field + (grid ? " " : std::string(1 + pick(2), ' '));
         }
         if (pick(4) == 0 && !line.empty()) line.pop_back();
+        switch (pick(10)) {
+            case 0:  // a last word cut short, up to its sign
+                line += std::string("21.324+", 1 + pick(7));
+                break;
+            case 1:
+                line.insert(pick(line.size() + 1),
+                            pick(2) ? "\t" : std::string(1 + pick(3), ' ') + "\x01\t ");
+                break;
+            case 2:
+                line.insert(line.rfind('*', 0) == 0, "\xEF\xBB\xBF");
+                break;
+            case 3:
+                line += pick(2) ? "\x1A" : " \x1A";
+                break;
+        }
 
         for (int target : {8, 16}) {
             SCOPED_TRACE("line \"" + line + "\" to GSI-" + std::to_string(target));
@@ -99,6 +121,14 @@ TEST(ConvertPropertiesTest, HoldForGeneratedLines) {
             // Cleaning the output again in the same format changes nothing.
             test::Convert(out, target, again);
             ASSERT_EQ(again, out);
+            // The list of values cut has one entry per value counted, each as in the lines.
+            const std::vector<CutValue> list = ListCutValues(line, target);
+            ASSERT_EQ(list.size(), static_cast<std::size_t>(c.cutValues));
+            for (const CutValue& cut : list) {
+                ASSERT_NE(line.find(cut.before), std::string::npos);
+                ASSERT_NE(out.find(cut.index), std::string::npos);
+                ASSERT_NE(out.find(cut.after), std::string::npos);
+            }
             // Every number keeps its index and value, but for the cuts that are counted; a
             // counted cut may leave a sign in front, which then is the sign.
             if (HoldsWordsInsideGridWords(line)) continue;

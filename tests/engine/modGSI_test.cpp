@@ -83,16 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LineCase{"WorkedExampleGsi8", kGsi8Line, kGsi8Line, kGsi16Line},
                     LineCase{"WorkedExampleGsi16", kGsi16Line, kGsi8Line, kGsi16Line},
                     LineCase{"EmptyLine", "", "", ""}, LineCase{"OnlyStar", "*", "", ""},
-                    LineCase{"PartialWordCompleted", "110001+00001234 ABCD",
-                             "110001+00001234 ABCD  +00000000 ",
-                             "*110001+0000000000001234 ABCD  +0000000000000000 "},
+                    LineCase{"FragmentIsNoValue", "110001+00001234 ABCD", "110001+00001234 ABCD",
+                             "110001+00001234 ABCD"},
                     LineCase{"WordWithoutSeparatorCompleted", "110001+00001234", "110001+00001234 ",
                              "*110001+0000000000001234 "},
                     LineCase{"StarLineShortOfSeparator", "*110001+000000000000A101",
                              "110001+0000A101 ", "*110001+000000000000A101 "},
-                    LineCase{"StarLinePartialWordCompleted", "*110001+000000000000A101 ABCDE",
-                             "110001+0000A101 ABCDE +00000000 ",
-                             "*110001+000000000000A101 ABCDE +0000000000000000 "},
+                    LineCase{"StarLineFragmentIsNoValue", "*110001+000000000000A101 ABCDE",
+                             "*110001+000000000000A101 ABCDE", "*110001+000000000000A101 ABCDE"},
                     LineCase{"BlankDataFieldOfCompletedWord", "ABCD            ",
                              "ABCD  +00000000 ", "*ABCD  +0000000000000000 "},
                     LineCase{"BlankSignPosition", "110001 0000A101 ", "110001+0000A101 ",
@@ -177,7 +175,17 @@ INSTANTIATE_TEST_SUITE_P(
             "*110001+0000000000000001 87....+0000000000000001 "
             "21.324+0000000009000000 "},
         RuleCase{"PartialWordOfTwoWordsIsOffGrid", "*87..10+1500 88..10+1500", 8,
-                 "87..10+00001500 88..10+00001500 "}),
+                 "87..10+00001500 88..10+00001500 "},
+        RuleCase{"TabAfterLastWordIsNoWord", "110002+0000A111 22.324+09000000 \t", 8,
+                 "110002+0000A111 22.324+09000000 "},
+        RuleCase{"WordOfControlCharactersIsNoWord",
+                 "110001+00000001 \x1A\t" + std::string(14, ' ') + "21.324+09000000 ", 8,
+                 "110001+00000001 21.324+09000000 "},
+        RuleCase{"OffGridWordOfControlCharactersIsNoWord", "*110001+1 \x1A 21.324+5", 16,
+                 "*110001+0000000000000001 21.324+0000000000000005 "},
+        RuleCase{"OffGridWordWithoutTwoDigitIndexCopiesLineUnchanged",
+                 "*110001+1 .1..10+00000005 21.324+5", 8, "*110001+1 .1..10+00000005 21.324+5", 0,
+                 true}),
     test::RowName());
 
 // The conversions take short cuts for fields of common shapes; every field on the grid must
@@ -211,8 +219,20 @@ TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
     }
 }
 
+// Each value cut names its word's index and its field before and after; word 51's two
+// numbers, each cut here, show as the whole field.
+TEST(ListCutValuesTest, NamesWordAndField) {
+    EXPECT_EQ(ListCutValues("*110001+0000000000000001 81..00+0000000286150753 ", 8),
+              (std::vector<CutValue>{{"81", "+0000000286150753", "+86150753"}}));
+    const CutValue word51{"51", "+000000123456+1234", "+3456+234"};
+    EXPECT_EQ(ListCutValues("110001+00000001 51..1.+000000123456+1234", 8),
+              (std::vector<CutValue>{word51, word51}));
+}
+
 // A line as read holds at most 32,767 characters; so does the completed word text of a line
-// on the grid. A line off the grid may grow beyond that when its words are completed.
+// on the grid. A line off the grid may grow beyond that when its words are completed. Only a
+// partial last word with a sign at position 7 is completed: a line beginning with "*" has
+// no room for one beyond 1,365 whole words.
 struct LimitCase {
     const char* name;
     friend void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
@@ -240,9 +260,9 @@ const std::string kGridWord16 = "*110001+0000000000000001 ";
 INSTANTIATE_TEST_SUITE_P(
     Limits, ConvertLimitTest,
     testing::Values(LimitCase{"StarGridLongestThatConverts", kGridWord16, 32761, 32761},
-                    LimitCase{"StarGridShortestThatFails", kGridWord16, 32762, 0},
+                    LimitCase{"StarGridShortestThatFails", kGridWord16, 32768, 0},
                     LimitCase{"GridLongestThatConverts", kWord8, 32752, 2047 * 24 + 1},
-                    LimitCase{"GridShortestThatFails", kWord8, 32753, 0},
+                    LimitCase{"GridShortestThatFails", kWord8, 32759, 0},
                     LimitCase{"OffGridLongestThatConverts", "110001+1 ", 32767, 3641 * 24 + 1},
                     LimitCase{"OffGridShortestThatFails", "110001+1 ", 32768, 0}),
     test::RowName());
