@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -455,6 +456,39 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
         lstrcmpiW(Widen(Text(Control::txtOutputGSI)).c_str(), Widen(dir / "meting.GSI").c_str()), 0)
         << Text(Control::txtOutputGSI);
     window->Close();
+}
+
+// A message with details: a task dialog, its list folded away under a button of its own.
+TEST_F(WindowTest, RealTaskDialogOffersTheDetails) {
+    Open();
+    Win32Dialogs real(window->Window());
+    std::vector<std::wstring> texts;
+    AnswerNextDialog(window->Window(), [&](HWND dialog) {
+        texts.push_back(Caption(dialog));
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM list) {
+                reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(Caption(child));
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&texts));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    const MessageAnswer answer = real.ShowMessage(
+        {MessageKind::Report,
+         {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
+         MessageIcon::Warning,
+         MessageButtons::Ok,
+         "Tessavo",
+         {"regel 2, woord 81: +0000000286150753 wordt +86150753", "regel 3 blijft ongewijzigd"}});
+
+    EXPECT_EQ(answer, MessageAnswer::Ok);
+    for (const wchar_t* text :
+         {L"Tessavo", L"Opgeschoond GSI bestand is gereed\nAantal meetregels:  3",
+          L"regel 2, woord 81: +0000000286150753 wordt +86150753\nregel 3 blijft ongewijzigd",
+          L"Details tonen"}) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
+    }
 }
 
 }  // namespace

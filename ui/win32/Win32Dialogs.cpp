@@ -2,6 +2,7 @@
 // Win32Dialogs: MessageBoxW, GetOpenFileNameW and GetSaveFileNameW with UTF-16 texts.
 #include "Win32Dialogs.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -29,19 +30,62 @@ std::wstring FilterText(const std::vector<FileFilter>& filters) {
     return text;
 }
 
-}  // namespace
-
-MessageAnswer Win32Dialogs::ShowMessage(const Message& message) {
+std::wstring Lines(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : message.lines) {
+    for (const std::string& line : lines) {
         if (!text.empty()) text += '\n';
         text += line;
     }
-    UINT style = message.buttons == MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
-    if (message.icon == MessageIcon::Warning) style |= MB_ICONWARNING;
-    const int answer = MessageBoxW(owner_, Widen(text).c_str(),
-                                   Widen(message.title.value_or("Tessavo")).c_str(), style);
-    return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return Widen(text);
+}
+
+using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+
+// Task dialogs come with version 6 of the common controls, which the manifest asks for;
+// an older version (or a system without them) has no such function.
+TaskDialogFunction TaskDialogIndirectFunction() {
+    static const TaskDialogFunction function = [] {
+        HMODULE controls = LoadLibraryW(L"comctl32.dll");
+        return controls ? reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
+                              GetProcAddress(controls, "TaskDialogIndirect")))
+                        : nullptr;
+    }();
+    return function;
+}
+
+}  // namespace
+
+MessageAnswer Win32Dialogs::ShowMessage(const Message& message) {
+    const std::wstring text = Lines(message.lines);
+    const std::wstring title = Widen(message.title.value_or("Tessavo"));
+    const bool okCancel = message.buttons == MessageButtons::OkCancel;
+    const bool warning = message.icon == MessageIcon::Warning;
+    int answer = 0;
+    const TaskDialogFunction taskDialog = TaskDialogIndirectFunction();
+    if (!message.details.empty() && taskDialog) {
+        // The box with the list folded away under "Details tonen".
+        const std::wstring details = Lines(message.details);
+        TASKDIALOGCONFIG config{};
+        config.cbSize = sizeof(config);
+        config.hwndParent = owner_;
+        config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;  // Esc and the close box
+        config.dwCommonButtons = TDCBF_OK_BUTTON | (okCancel ? TDCBF_CANCEL_BUTTON : 0);
+        config.pszWindowTitle = title.c_str();
+        config.pszMainIcon = warning ? TD_WARNING_ICON : nullptr;
+        config.pszContent = text.c_str();
+        config.pszExpandedInformation = details.c_str();
+        config.pszExpandedControlText = L"Details verbergen";
+        config.pszCollapsedControlText = L"Details tonen";
+        config.nDefaultButton = IDOK;
+        if (FAILED(taskDialog(&config, &answer, nullptr, nullptr))) answer = 0;
+    }
+    if (answer == 0) {
+        UINT style = okCancel ? MB_OKCANCEL : MB_OK;
+        if (warning) style |= MB_ICONWARNING;
+        answer = MessageBoxW(owner_, text.c_str(), title.c_str(), style);
+    }
+    // Esc on a box with OK only closes it as OK does.
+    return answer == IDOK || !okCancel ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
 std::optional<std::string> Win32Dialogs::ShowOpenDialog(const FileDialogRequest& request) {
