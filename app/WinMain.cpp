@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 
 #include "RegistrySettingsStore.h"
+#include "Utf16.h"
 #include "Win32Dialogs.h"
 #include "frmTessavo.h"
 
@@ -21,8 +23,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         dialogs.SetOwner(window.Window());
         window.Show(showCommand);
         window.RunMessageLoop();
-    } catch (const std::exception&) {
-        // The settings store failed, or memory ran out: nothing the user can act on.
+    } catch (const std::exception& e) {
+        // Nothing the window could handle itself (memory ran out, the window could not be
+        // made): said before the program ends, instead of vanishing without a word.
+        const std::wstring text =
+            L"Tessavo moet stoppen door een onverwachte fout:\n" + tessavo::win32::Widen(e.what());
+        MessageBoxW(nullptr, text.c_str(), L"Tessavo", MB_OK | MB_ICONERROR);
         result = 1;
     }
     CoUninitialize();

@@ -10,6 +10,7 @@
 
 #include "CleaningRun.h"
 #include "Dialogs.h"
+#include "RunFailure.h"
 #include "SettingsStore.h"
 #include "TessavoView.h"
 #include "Version.h"
@@ -146,7 +147,16 @@ void TessavoController::Form_Unload() {
     for (const Setting& setting : Settings()) {
         store_.Write(setting.key, setting.save(*this));
     }
-    store_.Flush();
+    if (const std::optional<SettingsFailure> failure = store_.Flush()) {
+        view_.SetBusy(false);  // the window closes after this box, also during a run
+        dialogs_.ShowMessage({MessageKind::Failure,
+                              {"Instellingen kunnen niet worden bewaard:", failure->place,
+                               DutchReason(failure->code)},
+                              MessageIcon::Warning,
+                              MessageButtons::Ok,
+                              "Let op",
+                              {}});
+    }
 }
 
 // A change of the value from the program runs the toggle, as a click does.

@@ -144,12 +144,16 @@ struct ShutDownCase {
     bool replace, autoBackup;
     OutputFormat format;
     std::string formatText;
+    std::vector<Message> messages;  // one when the store cannot keep the settings
 };
 
 class ShutDownTest : public ControllerTest, public testing::WithParamInterface<ShutDownCase> {};
 
 TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     const ShutDownCase& c = GetParam();
+    if (!c.messages.empty())
+        store.failure = {"/home/jan/.config/Brakmor.conf",
+                         std::make_error_code(std::errc::not_a_directory)};
     Open({{"OutFormat", "24"}});
     view.input = "/data/nieuw.gsi";
     view.output = "";
@@ -167,6 +171,7 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(store.values, stored);
     EXPECT_EQ(store.flushes, 1);
+    EXPECT_EQ(dialogs.messages, c.messages);
     // The close that follows the Exit button, or a second close, stores nothing more.
     view.input = "/data/later.gsi";
     controller->Form_Unload();
@@ -176,9 +181,23 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, ShutDownTest,
-    testing::Values(ShutDownCase{"ChecksClearFormat16", false, false, To16, "16"},
-                    ShutDownCase{"ChecksSetFormat8", true, true, To8, "8"},
-                    ShutDownCase{"OneCheckSameFormat", false, true, Same, "0"}),
+    testing::Values(ShutDownCase{"ChecksClearFormat16", false, false, To16, "16", {}},
+                    ShutDownCase{"ChecksSetFormat8", true, true, To8, "8", {}},
+                    ShutDownCase{"OneCheckSameFormat", false, true, Same, "0", {}},
+                    // Told once, and the window closes all the same.
+                    ShutDownCase{
+                        "StoreFails",
+                        false,
+                        true,
+                        To8,
+                        "8",
+                        {{MessageKind::Failure,
+                          {"Instellingen kunnen niet worden bewaard:",
+                           "/home/jan/.config/Brakmor.conf", "Een deel van het pad is geen map."},
+                          MessageIcon::Warning,
+                          MessageButtons::Ok,
+                          "Let op",
+                          {}}}}),
     RowName());
 
 // Every way the input changes, and the output following it only while replace is checked.

@@ -242,7 +242,7 @@ void PlatformTest::settingsStore() {
         store.Write("InputGSI", "");
         store.Write("OutputGSI", "C:\\MÉTINGEN\\TEST.GSI");
         store.Write("OutFormat", " 8");
-        store.Flush();
+        QCOMPARE(store.Flush(), std::nullopt);
     }
     QFile file(config + "/Brakmor.conf");
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -255,6 +255,16 @@ void PlatformTest::settingsStore() {
     QCOMPARE(QString::fromStdString(store.Read("OutputGSI", "")),
              QString("C:\\MÉTINGEN\\TEST.GSI"));
     QCOMPARE(QString::fromStdString(store.Read("OutFormat", "0")), QString(" 8"));
+
+    // A store that cannot be written names its file and the system's reason.
+    QFile plain(dir_.filePath("gewoon bestand"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString unwritable = plain.fileName() + "/config/Brakmor.conf";
+    tessavo::IniSettingsStore failing(unwritable);
+    failing.Write("InputGSI", "C:\\TEST.GSI");
+    const tessavo::SettingsFailure failure{unwritable.toStdString(),
+                                           std::make_error_code(std::errc::not_a_directory)};
+    QCOMPARE(failing.Flush(), std::optional(failure));
 }
 
 QTEST_MAIN(PlatformTest)

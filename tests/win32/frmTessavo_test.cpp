@@ -356,6 +356,25 @@ TEST_P(DpiTest, LayoutScalesAndNothingIsCutOff) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DpiTest, testing::Values(96u, 144u, 192u));
 
+// A key that cannot be made (below a volatile key, which only volatile keys may be) is
+// reported with its place and the registry's reason, once.
+TEST(Registry, StoreReportsWhatCannotBeWritten) {
+    RegistryKey parent;
+    HKEY made = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, parent.name().c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &made, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(made);
+    RegistrySettingsStore store(parent.name() + L"\\Tessavo");
+    store.Write("InputGSI", "C:\\TEST.GSI");
+    store.Write("OutputGSI", "C:\\TEST.GSI");
+
+    const SettingsFailure failure{"HKEY_CURRENT_USER\\" + Narrow(parent.name()) + "\\Tessavo",
+                                  {ERROR_CHILD_MUST_BE_VOLATILE, std::system_category()}};
+    EXPECT_EQ(store.Flush(), std::optional(failure));
+    EXPECT_EQ(store.Flush(), std::nullopt);
+}
+
 // The resources that the program, and this test program, carry: the version information,
 // the manifest (common controls 6, dpi awareness) and the icon.
 TEST(Resources, VersionManifestAndIcon) {
