@@ -60,6 +60,10 @@ bool IsChecked(std::string_view text) { return WholeNumber(text) == 1; }
 
 std::string CheckValue(bool checked) { return checked ? "1" : "0"; }
 
+// How many lines a run cleans between two looks at the clock. Reading the clock at every
+// line would cost more than cleaning short lines does.
+constexpr std::uint32_t kLinesPerClockRead = 64;
+
 FileDialogRequest BrowseRequest(std::string title, std::string directory) {
     return {std::move(title),
             std::move(directory),
@@ -99,11 +103,11 @@ const std::array<TessavoController::Setting, 5>& TessavoController::Settings() {
         // Compared as text: "08" or " 8" is not the GSI-8 choice.
         {"OutFormat", "0", nullptr,
          [](C& c, const std::string& text) {
-             c.view_.SelectFormat(text == "8"    ? OutputFormat::Gsi8
-                                  : text == "16" ? OutputFormat::Gsi16
-                                                 : OutputFormat::SameAsInput);
+             c.SelectFormat(text == "8"    ? OutputFormat::Gsi8
+                            : text == "16" ? OutputFormat::Gsi16
+                                           : OutputFormat::SameAsInput);
          },
-         [](const C& c) { return std::to_string(static_cast<int>(c.view_.SelectedFormat())); }},
+         [](const C& c) { return std::to_string(static_cast<int>(c.format_)); }},
     }};
     return settings;
 }
@@ -179,6 +183,19 @@ void TessavoController::FollowInput() {
 
 void TessavoController::txtInputGSI_Change() { FollowInput(); }
 
+void TessavoController::optGSI8_Click() { format_ = OutputFormat::Gsi8; }
+
+void TessavoController::optGSI16_Click() { format_ = OutputFormat::Gsi16; }
+
+void TessavoController::optOutIsIn_Click() { format_ = OutputFormat::SameAsInput; }
+
+void TessavoController::SelectFormat(OutputFormat format) {
+    format_ = format;
+    view_.SelectOption(format == OutputFormat::Gsi8    ? Control::optGSI8
+                       : format == OutputFormat::Gsi16 ? Control::optGSI16
+                                                       : Control::optOutIsIn);
+}
+
 void TessavoController::SetInput(const std::string& path) {
     view_.SetInputPath(path);
     FollowInput();
@@ -223,6 +240,7 @@ void TessavoController::cmdProcessGSI_Click() {
     if (running_ || unloaded_) return;
     RunScope scope(*this);
     lastEvents_ = std::chrono::steady_clock::now();
+    linesSinceClock_ = 0;
     CleaningRun(view_.InputPath(), view_.OutputPath(), view_.AutoBackupChecked(), *this);
 }
 
@@ -240,7 +258,7 @@ bool TessavoController::Form_DragDrop(const std::string& path) {
     return true;
 }
 
-OutputFormat TessavoController::CurrentOutputFormat() { return view_.SelectedFormat(); }
+OutputFormat TessavoController::CurrentOutputFormat() { return format_; }
 
 MessageAnswer TessavoController::ShowMessage(const Message& message) {
     Message shown = message;
@@ -252,8 +270,15 @@ MessageAnswer TessavoController::ShowMessage(const Message& message) {
     return answer;
 }
 
+bool TessavoController::EventsDue() {
+    if (eventInterval_ == std::chrono::milliseconds::zero()) return true;
+    if (++linesSinceClock_ < kLinesPerClockRead) return false;
+    linesSinceClock_ = 0;
+    return std::chrono::steady_clock::now() - lastEvents_ >= eventInterval_;
+}
+
 bool TessavoController::ProcessEvents(const Progress&) {
-    if (std::chrono::steady_clock::now() - lastEvents_ >= eventInterval_) {
+    if (EventsDue()) {
         view_.ProcessPendingEvents();
         lastEvents_ = std::chrono::steady_clock::now();
     }

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "RunServices.h"
+#include "WindowDesign.h"
 
 namespace tessavo {
 
@@ -29,11 +31,15 @@ class TessavoController final : private RunServices {
 
     // Start-up, once, before the window is shown: version text and stored settings in.
     void Form_Load();
-    // Shut-down, whenever the window closes: settings out; a run stops; repeats do nothing.
+    // Shut-down, whenever the window closes: settings out, and a message when they cannot
+    // be stored; a run stops; repeats do nothing.
     void Form_Unload();
 
-    void chkReplace_Click();     // the user changed chkReplace (click, space bar)
-    void txtInputGSI_Change();   // the user changed the text of txtInputGSI
+    void chkReplace_Click();    // the user changed chkReplace (click, space bar)
+    void txtInputGSI_Change();  // the user changed the text of txtInputGSI
+    void optGSI8_Click();       // an option became the selected one, by the user or not
+    void optGSI16_Click();
+    void optOutIsIn_Click();
     void cmdInputGSI_Click();    // browse for the input: the open dialog
     void cmdOutputGSI_Click();   // browse for the output: the save dialog
     void cmdProcessGSI_Click();  // the cleaning run; returns when it has ended
@@ -55,6 +61,8 @@ class TessavoController final : private RunServices {
     void SetReplace(bool checked);
     void SetInput(const std::string& path);
     void FollowInput();
+    void SelectFormat(OutputFormat format);
+    bool EventsDue();
 
     // RunServices: what the cleaning run asks of the window.
     OutputFormat CurrentOutputFormat() override;
@@ -66,9 +74,12 @@ class TessavoController final : private RunServices {
     Dialogs& dialogs_;
     SettingsStore& store_;
     const std::chrono::milliseconds eventInterval_;
+    // The selected option, kept here so that the run's question for every line costs no
+    // call to the toolkit.
+    OutputFormat format_ = OutputFormat::SameAsInput;
     std::chrono::steady_clock::time_point lastEvents_;
+    std::uint32_t linesSinceClock_ = 0;
     bool running_ = false;
-    bool busy_ = false;
     bool unloaded_ = false;
 };
 

@@ -33,9 +33,10 @@ template <class Case>
 requires requires(const Case& c) { c.name; }
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-constexpr auto Same = OutputFormat::SameAsInput;
-constexpr auto To8 = OutputFormat::Gsi8;
-constexpr auto To16 = OutputFormat::Gsi16;
+// The option that stands for each output format.
+constexpr auto Same = Control::optOutIsIn;
+constexpr auto To8 = Control::optGSI8;
+constexpr auto To16 = Control::optGSI16;
 
 const std::string kIn = "/data/in.gsi";
 const std::string kOut = "/data/out.gsi";
@@ -85,7 +86,7 @@ struct StartUpCase {
     Stored stored;
     std::string input, output;
     bool replace, autoBackup;
-    OutputFormat format;
+    Control option;
 };
 
 class StartUpTest : public ControllerTest, public testing::WithParamInterface<StartUpCase> {};
@@ -99,7 +100,7 @@ TEST_P(StartUpTest, FillsTheControlsAndWritesNothing) {
     EXPECT_EQ(view.output, c.output);
     EXPECT_EQ(view.replace, c.replace);
     EXPECT_EQ(view.autoBackup, c.autoBackup);
-    EXPECT_EQ(view.format, c.format);
+    EXPECT_EQ(view.option, c.option);
     // Only the toggle touches the output controls; without it they keep their design state.
     EXPECT_EQ(view.outputEnabled, c.replace ? std::optional(false) : std::nullopt);
     EXPECT_EQ(store.values, c.stored);
@@ -142,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
 struct ShutDownCase {
     std::string name;
     bool replace, autoBackup;
-    OutputFormat format;
+    std::string storedFormat;
+    void (TessavoController::*option)();  // the option the user selects, if any
     std::string formatText;
     std::vector<Message> messages;  // one when the store cannot keep the settings
 };
@@ -154,12 +156,12 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     if (!c.messages.empty())
         store.failure = {"/home/jan/.config/Brakmor.conf",
                          std::make_error_code(std::errc::not_a_directory)};
-    Open({{"OutFormat", "24"}});
+    Open({{"OutFormat", c.storedFormat}});
     view.input = "/data/nieuw.gsi";
     view.output = "";
     view.replace = c.replace;
     view.autoBackup = c.autoBackup;
-    view.format = c.format;
+    if (c.option) (*controller.*c.option)();
 
     controller->cmdCancel_Click();
 
@@ -179,25 +181,29 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     EXPECT_EQ(store.flushes, 1);
 }
 
+using C = TessavoController;
+
 INSTANTIATE_TEST_SUITE_P(
     Settings, ShutDownTest,
-    testing::Values(ShutDownCase{"ChecksClearFormat16", false, false, To16, "16", {}},
-                    ShutDownCase{"ChecksSetFormat8", true, true, To8, "8", {}},
-                    ShutDownCase{"OneCheckSameFormat", false, true, Same, "0", {}},
-                    // Told once, and the window closes all the same.
-                    ShutDownCase{
-                        "StoreFails",
-                        false,
-                        true,
-                        To8,
-                        "8",
-                        {{MessageKind::Failure,
-                          {"Instellingen kunnen niet worden bewaard:",
-                           "/home/jan/.config/Brakmor.conf", "Een deel van het pad is geen map."},
-                          MessageIcon::Warning,
-                          MessageButtons::Ok,
-                          "Let op",
-                          {}}}}),
+    testing::Values(
+        ShutDownCase{"ChecksClearFormat16", false, false, "24", &C::optGSI16_Click, "16", {}},
+        ShutDownCase{"ChecksSetFormat8", true, true, "24", &C::optGSI8_Click, "8", {}},
+        ShutDownCase{"OneCheckSameFormat", false, true, "16", &C::optOutIsIn_Click, "0", {}},
+        ShutDownCase{"StoredFormatKept", false, true, "8", nullptr, "8", {}},
+        // Told once, and the window closes all the same.
+        ShutDownCase{"StoreFails",
+                     false,
+                     true,
+                     "8",
+                     nullptr,
+                     "8",
+                     {{MessageKind::Failure,
+                       {"Instellingen kunnen niet worden bewaard:",
+                        "/home/jan/.config/Brakmor.conf", "Een deel van het pad is geen map."},
+                       MessageIcon::Warning,
+                       MessageButtons::Ok,
+                       "Let op",
+                       {}}}}),
     RowName());
 
 // Every way the input changes, and the output following it only while replace is checked.
@@ -368,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(Run, EventIntervalTest, testing::Values(0, 3'600'000));
 TEST_F(ControllerTest, FormatChangeDuringARunAppliesFromTheNextLine) {
     OpenRun(200, {{"OutFormat", "16"}});
     view.onEvents = [&](int pass) {
-        if (pass == 50) view.format = To8;
+        if (pass == 50) controller->optGSI8_Click();
     };
 
     controller->cmdProcessGSI_Click();
@@ -376,6 +382,21 @@ TEST_F(ControllerTest, FormatChangeDuringARunAppliesFromTheNextLine) {
     const std::string output = ReadFile(dir / "out.gsi");
     EXPECT_EQ(output.front(), '*');  // GSI-16
     EXPECT_TRUE(output.ends_with("\n" + kLine8 + "\r\n")) << output;
+}
+
+// The run asks for the format at every line, and the window handles its events only now
+// and then: neither may cost a call to the toolkit per line.
+TEST_F(ControllerTest, ARunCallsTheViewOnlyAHandfulOfTimes) {
+    OpenRun(10'000, {{"OutFormat", "16"}}, TessavoController::kEventInterval);
+    view.calls = 0;
+    const auto start = std::chrono::steady_clock::now();
+
+    controller->cmdProcessGSI_Click();
+
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(ReadFile(dir / "out.gsi").front(), '*');
+    EXPECT_LE(view.calls - view.eventPasses, 10);
+    EXPECT_LE(view.eventPasses, elapsed / TessavoController::kEventInterval + 1);
 }
 
 TEST_F(ControllerTest, SecondStartDuringARunIsIgnored) {

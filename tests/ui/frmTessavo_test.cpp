@@ -287,6 +287,7 @@ void frmTessavoTest::windowAndFocusOrder() {
     QTest::keyClick(control<QCheckBox>("chkReplace"), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("optOutIsIn"));
     window_->close();
+    QCOMPARE(stored().value("OutFormat"), QString("0"));  // the format the keys chose
 }
 
 void frmTessavoTest::textsFit() {
@@ -409,7 +410,8 @@ void frmTessavoTest::completeRunInPlace() {
                        {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
                        MessageIcon::None,
                        MessageButtons::Ok,
-                       "Tessavo"};
+                       "Tessavo",
+                       {}};
     QVERIFY(dialogs_.messages.front() == done);
     QVERIFY(process->isDefault());
     QCOMPARE(cursorAtMessage, Qt::ArrowCursor);

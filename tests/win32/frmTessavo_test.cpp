@@ -149,7 +149,7 @@ struct StartCase {
     const char* zero;  // a key stored as the number 0
     std::string input, output;
     bool replace, autoBackup;
-    OutputFormat format;
+    Control option;
 };
 
 class StartUpTest : public WindowTest, public testing::WithParamInterface<StartCase> {};
@@ -169,7 +169,7 @@ TEST_P(StartUpTest, FillsTheControlsFromTheRegistry) {
     EXPECT_EQ(Checked(Control::chkReplace), c.replace);
     EXPECT_EQ(IsWindowEnabled(At(Control::txtOutputGSI)) != 0, !c.replace);
     EXPECT_EQ(Checked(Control::chkAutoBackup), c.autoBackup);
-    EXPECT_EQ(window->SelectedFormat(), c.format);
+    EXPECT_TRUE(Checked(c.option));
 }
 
 const Stored kFilled = {{"InputGSI", kPath},
@@ -181,12 +181,11 @@ const Stored kBad = {{"InputGSI", ""}, {"AutoBackup", "7"}, {"OutFormat", "08"}}
 
 INSTANTIATE_TEST_SUITE_P(Registry, StartUpTest,
                          testing::Values(StartCase{"Empty", Stored(), nullptr, "C:\\TEST.GSI",
-                                                   "C:\\TEST.GSI", true, true,
-                                                   OutputFormat::SameAsInput},
+                                                   "C:\\TEST.GSI", true, true, Control::optOutIsIn},
                                          StartCase{"Filled", kFilled, nullptr, kPath, "D:\\uit.gsi",
-                                                   false, false, OutputFormat::Gsi16},
+                                                   false, false, Control::optGSI16},
                                          StartCase{"BadValues", kBad, "ReplaceGSI", "", "", true,
-                                                   true, OutputFormat::SameAsInput}),
+                                                   true, Control::optOutIsIn}),
                          test::RowName());
 
 // Every way out stores the settings in the registry and closes the window.
@@ -474,7 +473,8 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
     EXPECT_EQ(
         lstrcmpiW(Widen(Text(Control::txtOutputGSI)).c_str(), Widen(dir / "meting.GSI").c_str()), 0)
         << Text(Control::txtOutputGSI);
-    window->Close();
+    PostMessageW(window->Window(), WM_CLOSE, 0, 0);
+    window->HandleWaitingMessages();
 }
 
 // A message with details: a task dialog, its list folded away under a button of its own.

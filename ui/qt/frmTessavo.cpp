@@ -111,16 +111,35 @@ frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       controller_(*this, dialogs, store, eventInterval) {
     CreateControls();
-    TessavoController& c = controller_;
     // clicked and textEdited come from the user only; what follows from the program's own
-    // changes the controller does itself.
-    connect(chkReplace, &QCheckBox::clicked, this, [&c] { c.chkReplace_Click(); });
-    connect(txtInputGSI, &QLineEdit::textEdited, this, [&c] { c.txtInputGSI_Change(); });
-    connect(cmdInputGSI, &QPushButton::clicked, this, [&c] { c.cmdInputGSI_Click(); });
-    connect(cmdOutputGSI, &QPushButton::clicked, this, [&c] { c.cmdOutputGSI_Click(); });
-    connect(cmdProcessGSI, &QPushButton::clicked, this, [&c] { c.cmdProcessGSI_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [&c] { c.cmdCancel_Click(); });
+    // changes the controller does itself. toggled also comes from the program's own
+    // selection, which the controller already knows.
+    const auto clicked = [this](Control control, void (TessavoController::*handler)()) {
+        connect(At<QAbstractButton>(control), &QAbstractButton::clicked, this,
+                [this, handler] { (controller_.*handler)(); });
+    };
+    const auto selected = [this](Control option, void (TessavoController::*handler)()) {
+        connect(At<QAbstractButton>(option), &QAbstractButton::toggled, this,
+                [this, handler](bool checked) {
+                    if (checked) (controller_.*handler)();
+                });
+    };
+    clicked(Control::chkReplace, &TessavoController::chkReplace_Click);
+    clicked(Control::cmdInputGSI, &TessavoController::cmdInputGSI_Click);
+    clicked(Control::cmdOutputGSI, &TessavoController::cmdOutputGSI_Click);
+    clicked(Control::cmdProcessGSI, &TessavoController::cmdProcessGSI_Click);
+    clicked(Control::cmdCancel, &TessavoController::cmdCancel_Click);
+    selected(Control::optGSI8, &TessavoController::optGSI8_Click);
+    selected(Control::optGSI16, &TessavoController::optGSI16_Click);
+    selected(Control::optOutIsIn, &TessavoController::optOutIsIn_Click);
+    connect(At<QLineEdit>(Control::txtInputGSI), &QLineEdit::textEdited, this,
+            [this] { controller_.txtInputGSI_Change(); });
     controller_.Form_Load();
+}
+
+template <class Widget>
+Widget* frmTessavo::At(Control control) const {
+    return static_cast<Widget*>(controls_[static_cast<std::size_t>(control)]);
 }
 
 void frmTessavo::CreateControls() {
@@ -135,10 +154,8 @@ void frmTessavo::CreateControls() {
     // A file dropped anywhere on the window, text boxes included, becomes the input path.
     setAcceptDrops(true);
 
-    std::array<QWidget*, kControlCount> made{};
-    const auto at = [&made](Control control) { return made[static_cast<std::size_t>(control)]; };
     for (const ControlDesign& design : Design().controls) {
-        QWidget* widget = MakeWidget(design, design.inFrame ? at(Control::Frame2) : this);
+        QWidget* widget = MakeWidget(design, design.inFrame ? At<QWidget>(Control::Frame2) : this);
         widget->setObjectName(QLatin1String(design.name));
         widget->setGeometry(Pixels(design.place));
         widget->setToolTip(QString::fromUtf8(design.toolTip));
@@ -151,29 +168,13 @@ void frmTessavo::CreateControls() {
                              QColor(kDarkBlue.red, kDarkBlue.green, kDarkBlue.blue));
             widget->setPalette(palette);
         }
-        made[static_cast<std::size_t>(design.control)] = widget;
+        controls_[static_cast<std::size_t>(design.control)] = widget;
     }
-    const auto take = [&at]<class Widget>(Widget*& member, Control control) {
-        member = qobject_cast<Widget*>(at(control));
-    };
-    take(lblVersion, Control::lblVersion);
-    take(txtInputGSI, Control::txtInputGSI);
-    take(cmdInputGSI, Control::cmdInputGSI);
-    take(optGSI8, Control::optGSI8);
-    take(chkReplace, Control::chkReplace);
-    take(optGSI16, Control::optGSI16);
-    take(chkAutoBackup, Control::chkAutoBackup);
-    take(optOutIsIn, Control::optOutIsIn);
-    take(lblOutputGSI, Control::lblOutputGSI);
-    take(txtOutputGSI, Control::txtOutputGSI);
-    take(cmdOutputGSI, Control::cmdOutputGSI);
-    take(cmdProcessGSI, Control::cmdProcessGSI);
-    take(cmdCancel, Control::cmdCancel);
-    SelectFormat(OutputFormat::SameAsInput);
+    SelectOption(Control::optOutIsIn);
 
     // The design's order is the tab order of the controls that take the focus.
     QWidget* previous = nullptr;
-    for (QWidget* widget : made) {
+    for (QWidget* widget : controls_) {
         if (widget->focusPolicy() == Qt::NoFocus) {
             continue;
         }
@@ -182,7 +183,7 @@ void frmTessavo::CreateControls() {
         }
         previous = widget;
     }
-    txtInputGSI->setFocus();
+    At<QWidget>(Control::txtInputGSI)->setFocus();
 }
 
 void frmTessavo::closeEvent(QCloseEvent* event) {
@@ -216,50 +217,47 @@ void frmTessavo::dropEvent(QDropEvent* event) {
 }
 
 void frmTessavo::SetVersionText(const std::string& text) {
-    lblVersion->setText(QString::fromStdString(text));
+    At<QLabel>(Control::lblVersion)->setText(QString::fromStdString(text));
 }
 
-std::string frmTessavo::InputPath() const { return txtInputGSI->text().toStdString(); }
+std::string frmTessavo::InputPath() const {
+    return At<QLineEdit>(Control::txtInputGSI)->text().toStdString();
+}
 
 void frmTessavo::SetInputPath(const std::string& path) {
-    txtInputGSI->setText(QString::fromStdString(path));
+    At<QLineEdit>(Control::txtInputGSI)->setText(QString::fromStdString(path));
 }
 
-std::string frmTessavo::OutputPath() const { return txtOutputGSI->text().toStdString(); }
+std::string frmTessavo::OutputPath() const {
+    return At<QLineEdit>(Control::txtOutputGSI)->text().toStdString();
+}
 
 void frmTessavo::SetOutputPath(const std::string& path) {
-    txtOutputGSI->setText(QString::fromStdString(path));
+    At<QLineEdit>(Control::txtOutputGSI)->setText(QString::fromStdString(path));
 }
 
-bool frmTessavo::ReplaceChecked() const { return chkReplace->isChecked(); }
+bool frmTessavo::ReplaceChecked() const { return At<QCheckBox>(Control::chkReplace)->isChecked(); }
 
-void frmTessavo::SetReplaceChecked(bool checked) { chkReplace->setChecked(checked); }
-
-bool frmTessavo::AutoBackupChecked() const { return chkAutoBackup->isChecked(); }
-
-void frmTessavo::SetAutoBackupChecked(bool checked) { chkAutoBackup->setChecked(checked); }
-
-OutputFormat frmTessavo::SelectedFormat() const {
-    if (optGSI16->isChecked()) {
-        return OutputFormat::Gsi16;
-    }
-    return optGSI8->isChecked() ? OutputFormat::Gsi8 : OutputFormat::SameAsInput;
+void frmTessavo::SetReplaceChecked(bool checked) {
+    At<QCheckBox>(Control::chkReplace)->setChecked(checked);
 }
 
-void frmTessavo::SelectFormat(OutputFormat format) {
-    QRadioButton* option = format == OutputFormat::Gsi8    ? optGSI8
-                           : format == OutputFormat::Gsi16 ? optGSI16
-                                                           : optOutIsIn;
-    option->setChecked(true);
+bool frmTessavo::AutoBackupChecked() const {
+    return At<QCheckBox>(Control::chkAutoBackup)->isChecked();
 }
+
+void frmTessavo::SetAutoBackupChecked(bool checked) {
+    At<QCheckBox>(Control::chkAutoBackup)->setChecked(checked);
+}
+
+void frmTessavo::SelectOption(Control option) { At<QRadioButton>(option)->setChecked(true); }
 
 void frmTessavo::EnableOutput(bool enabled) {
-    lblOutputGSI->setEnabled(enabled);
-    txtOutputGSI->setEnabled(enabled);
-    QPalette palette = txtOutputGSI->palette();
+    for (Control control : kOutputControls) At<QWidget>(control)->setEnabled(enabled);
+    auto* box = At<QLineEdit>(Control::txtOutputGSI);
+    QPalette palette = box->palette();
     palette.setColor(QPalette::Base, enabled ? QColor(Qt::white) : palette.color(QPalette::Button));
-    txtOutputGSI->setPalette(palette);
-    cmdOutputGSI->setEnabled(enabled);
+    box->setPalette(palette);
 }
 
 void frmTessavo::SetBusy(bool busy) {
@@ -270,7 +268,7 @@ void frmTessavo::SetBusy(bool busy) {
     }
 }
 
-void frmTessavo::MakeProcessDefault() { cmdProcessGSI->setDefault(true); }
+void frmTessavo::MakeProcessDefault() { At<QPushButton>(Control::cmdProcessGSI)->setDefault(true); }
 
 void frmTessavo::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 

@@ -270,7 +270,7 @@ void frmTessavo::CreateControls() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))), instance,
             nullptr);
     }
-    SelectFormat(OutputFormat::SameAsInput);
+    SelectOption(Control::optOutIsIn);
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
@@ -362,6 +362,16 @@ void frmTessavo::OnCommand(int id, int code) {
             break;
         case Control::chkReplace:
             Guarded([this] { controller_.chkReplace_Click(); });
+            break;
+        // A click, the space bar or an arrow key that moves to the option.
+        case Control::optGSI8:
+            Guarded([this] { controller_.optGSI8_Click(); });
+            break;
+        case Control::optGSI16:
+            Guarded([this] { controller_.optGSI16_Click(); });
+            break;
+        case Control::optOutIsIn:
+            Guarded([this] { controller_.optOutIsIn_Click(); });
             break;
         default:
             break;
@@ -503,33 +513,21 @@ void frmTessavo::SetAutoBackupChecked(bool checked) {
                  0);
 }
 
-OutputFormat frmTessavo::SelectedFormat() const {
-    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI8)) == BST_CHECKED)
-        return OutputFormat::Gsi8;
-    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI16)) == BST_CHECKED)
-        return OutputFormat::Gsi16;
-    return OutputFormat::SameAsInput;
-}
-
-void frmTessavo::SelectFormat(OutputFormat format) {
-    const Control option = format == OutputFormat::Gsi8    ? Control::optGSI8
-                           : format == OutputFormat::Gsi16 ? Control::optGSI16
-                                                           : Control::optOutIsIn;
+void frmTessavo::SelectOption(Control option) {
     // Checking an option also makes it the group's tab stop.
     CheckRadioButton(window_, DialogId(Control::optGSI8), DialogId(Control::optOutIsIn),
                      DialogId(option));
 }
 
 void frmTessavo::EnableOutput(bool enabled) {
-    const Control output[] = {Control::lblOutputGSI, Control::txtOutputGSI, Control::cmdOutputGSI};
     // A control that loses its focus by being disabled would leave the keyboard nowhere.
     HWND focus = GetFocus();
-    for (Control control : output) {
+    for (Control control : kOutputControls) {
         if (!enabled && focus == Handle(control)) {
             SendMessageW(window_, WM_NEXTDLGCTL, 0, FALSE);
         }
     }
-    for (Control control : output) EnableWindow(Handle(control), enabled);
+    for (Control control : kOutputControls) EnableWindow(Handle(control), enabled);
     outputColoured_ = true;
     InvalidateRect(Handle(Control::txtOutputGSI), nullptr, TRUE);
 }

@@ -20,7 +20,7 @@ namespace tessavo::win32 {
 // the mnemonic of "&Exit". Its controls are placed in twips and scaled by the dpi of the
 // monitor the window is on. Every decision is the controller's; the window only passes on
 // its events and shows what the controller sets.
-class frmTessavo final : public TessavoView {
+class frmTessavo final : private TessavoView {
   public:
     // Makes the window, hidden, and runs the start-up (Form_Load). `eventInterval` is the
     // controller's; tests pass 0.
@@ -39,9 +39,9 @@ class frmTessavo final : public TessavoView {
 
     HWND Window() const { return window_; }  // null once the window is gone
     HWND Handle(Control control) const { return controls_[static_cast<int>(control)]; }
-    UINT Dpi() const { return dpi_; }
 
-    // TessavoView
+  private:
+    // TessavoView: the controls as the controller sees them.
     void SetVersionText(const std::string& text) override;
     std::string InputPath() const override;
     void SetInputPath(const std::string& path) override;
@@ -51,15 +51,13 @@ class frmTessavo final : public TessavoView {
     void SetReplaceChecked(bool checked) override;
     bool AutoBackupChecked() const override;
     void SetAutoBackupChecked(bool checked) override;
-    OutputFormat SelectedFormat() const override;
-    void SelectFormat(OutputFormat format) override;
+    void SelectOption(Control option) override;
     void EnableOutput(bool enabled) override;
     void SetBusy(bool busy) override;
     void MakeProcessDefault() override;
     void ProcessPendingEvents() override;
     void Close() override;
 
-  private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
