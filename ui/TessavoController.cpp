@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -59,6 +60,17 @@ bool IsCheckValue(std::string_view text) {
 bool IsChecked(std::string_view text) { return WholeNumber(text) == 1; }
 
 std::string CheckValue(bool checked) { return checked ? "1" : "0"; }
+
+// A file named on the command line relative to the folder the program started in, made
+// absolute: stored and read again from another folder it still names the same file, and
+// the browse dialogs can open in its folder.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(ToFsPath(path), ec);
+    if (ec) return path;
+    const std::u8string text = absolute.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 // How many lines a run cleans between two looks at the clock. Reading the clock at every
 // line would cost more than cleaning short lines does.
@@ -135,13 +147,14 @@ TessavoController::TessavoController(TessavoView& view, Dialogs& dialogs, Settin
                                      std::chrono::milliseconds eventInterval)
     : view_(view), dialogs_(dialogs), store_(store), eventInterval_(eventInterval) {}
 
-void TessavoController::Form_Load() {
+void TessavoController::Form_Load(const std::optional<std::string>& openedFile) {
     view_.SetVersionText("Versie: " TESSAVO_VERSION);
     for (const Setting& setting : Settings()) {
         std::string text = store_.Read(setting.key, setting.defaultValue);
         if (setting.accepts && !setting.accepts(text)) text = setting.defaultValue;
         setting.load(*this, text);
     }
+    if (openedFile && !openedFile->empty()) SetInput(AbsolutePath(TypedPath(*openedFile)));
 }
 
 void TessavoController::Form_Unload() {

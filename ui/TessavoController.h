@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "RunServices.h"
@@ -29,8 +30,9 @@ class TessavoController final : private RunServices {
     TessavoController(TessavoView& view, Dialogs& dialogs, SettingsStore& store,
                       std::chrono::milliseconds eventInterval = kEventInterval);
 
-    // Start-up, once, before the window is shown: version text and stored settings in.
-    void Form_Load();
+    // Start-up, once, before the window is shown: version text and stored settings in. A
+    // file the program was started with ("Open with") becomes the input path.
+    void Form_Load(const std::optional<std::string>& openedFile = std::nullopt);
     // Shut-down, whenever the window closes: settings out, and a message when they cannot
     // be stored; a run stops; repeats do nothing.
     void Form_Unload();

@@ -206,6 +206,36 @@ INSTANTIATE_TEST_SUITE_P(
                        {}}}}),
     RowName());
 
+// A file the program is started with ("Open with") is the input; the output follows it as
+// a typed input does.
+struct OpenedFileCase {
+    std::string name;
+    bool replace;  // stored
+    bool relative;
+    bool outputFollows;
+};
+
+class OpenedFileTest : public ControllerTest, public testing::WithParamInterface<OpenedFileCase> {};
+
+TEST_P(OpenedFileTest, BecomesTheInput) {
+    const OpenedFileCase& c = GetParam();
+    store.values = With({{"ReplaceGSI", c.replace ? "1" : "0"}});
+    controller = std::make_unique<TessavoController>(view, dialogs, store);
+    controller->Form_Load(c.relative ? "nieuw.gsi" : fresh);
+
+    // A relative name is made absolute, so that it still names the file when it is stored.
+    const std::string expected =
+        c.relative ? test::FromFsPath(std::filesystem::current_path() / "nieuw.gsi") : fresh;
+    EXPECT_EQ(view.input, expected);
+    EXPECT_EQ(view.output, c.outputFollows ? expected : kOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, OpenedFileTest,
+                         testing::Values(OpenedFileCase{"ReplaceChecked", true, false, true},
+                                         OpenedFileCase{"OutputFree", false, false, false},
+                                         OpenedFileCase{"RelativeName", true, true, true}),
+                         RowName());
+
 // Every way the input changes, and the output following it only while replace is checked.
 
 using Step = void (*)(ControllerTest&);

@@ -114,12 +114,14 @@ class frmTessavoTest : public QObject {
     void closedDuringRun();
     void droppedFile_data();
     void droppedFile();
+    void openedFileIsTheInput();
 
   private:
     void store(const Stored& values);
     Stored stored() const;
     frmTessavo& openWindow(const Stored& values, bool show = true,
-                           std::chrono::milliseconds eventInterval = std::chrono::milliseconds(15));
+                           std::chrono::milliseconds eventInterval = std::chrono::milliseconds(15),
+                           const std::optional<std::string>& openedFile = std::nullopt);
     template <typename T>
     T* control(const char* name) {
         T* widget = window_->findChild<T*>(QLatin1String(name));
@@ -163,9 +165,10 @@ Stored frmTessavoTest::stored() const {
 }
 
 frmTessavo& frmTessavoTest::openWindow(const Stored& values, bool show,
-                                       std::chrono::milliseconds eventInterval) {
+                                       std::chrono::milliseconds eventInterval,
+                                       const std::optional<std::string>& openedFile) {
     store(values);
-    window_ = std::make_unique<frmTessavo>(dialogs_, store_, eventInterval);
+    window_ = std::make_unique<frmTessavo>(dialogs_, store_, openedFile, eventInterval);
     if (show) {
         window_->show();
         window_->activateWindow();
@@ -517,6 +520,15 @@ void frmTessavoTest::droppedFile() {
     QVERIFY(control<QRadioButton>("optGSI8")->isChecked());
     QCOMPARE(dialogs_.messages.size() + dialogs_.fileRequests.size(), 0u);
     window_->close();
+}
+
+// The path that the program is started with goes to the controller's start-up.
+void frmTessavoTest::openedFileIsTheInput() {
+    const QString file = path("dag 1.gsi");
+    openWindow({{"InputGSI", "/data/in.gsi"}, {"ReplaceGSI", "1"}}, false,
+               std::chrono::milliseconds(15), file.toStdString());
+    QCOMPARE(control<QLineEdit>("txtInputGSI")->text(), file);
+    QCOMPARE(control<QLineEdit>("txtOutputGSI")->text(), file);
 }
 
 QTEST_MAIN(frmTessavoTest)

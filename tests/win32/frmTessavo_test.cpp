@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <optional>
@@ -58,7 +59,7 @@ void PostAction(std::function<void()> action) {
 class WindowTest : public testing::Test {
   public:
     void Open(SettingsStore& settings) {
-        window.emplace(dialogs, settings, 0ms);
+        window.emplace(dialogs, settings, std::nullopt, 0ms);
         window->Show();
         window->HandleWaitingMessages();
     }
@@ -437,7 +438,7 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
     Win32Dialogs real;
     store.values = {
         {"InputGSI", "C:\\weg\\niets.gsi"}, {"OutputGSI", dir / "oud.gsi"}, {"ReplaceGSI", "0"}};
-    window.emplace(real, store, 0ms);
+    window.emplace(real, store, std::nullopt, 0ms);
     real.SetOwner(window->Window());
     window->Show();
 
@@ -508,6 +509,59 @@ TEST_F(WindowTest, RealTaskDialogOffersTheDetails) {
           L"Details tonen"}) {
         EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
     }
+}
+
+// Tessavo.exe started with a path, as Explorer's "Open with" starts it, shows the path in
+// its input box; closing it stores the path in the user's settings.
+TEST(Program, StartsWithTheOpenedFile) {
+    const std::wstring userKey = RegistrySettingsStore::kUserKey;
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey.c_str());
+    test::TempDir dir;
+    const std::string file = dir / "m\xC3\xA9ting 1.gsi";
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program =
+        std::wstring(self, std::wcsrchr(self, L'\\') + 1) + Widen(TESSAVO_PROGRAM_FROM_TESTS);
+    std::replace(program.begin(), program.end(), L'/', L'\\');
+    std::wstring command = L"\"" + program + L"\" \"" + Widen(file) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+
+    // Its window, once it is there.
+    struct Search {
+        DWORD process;
+        HWND window = nullptr;
+    } search{process.dwProcessId};
+    for (int tries = 0; tries < 200 && !search.window; ++tries) {
+        Sleep(100);
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* found = reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == found->process && Caption(window) == L"Cleaner voor Leica GSI files")
+                    found->window = window;
+                return found->window == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    ASSERT_NE(search.window, nullptr);
+    wchar_t input[MAX_PATH] = {};
+    GetDlgItemTextW(search.window, frmTessavo::DialogId(Control::txtInputGSI), input, MAX_PATH);
+    PostMessageW(search.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20'000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    EXPECT_EQ(Narrow(input), file);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(RegistrySettingsStore().Read("InputGSI", "?"), file);
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey.c_str());
 }
 
 }  // namespace

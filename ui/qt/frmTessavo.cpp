@@ -106,6 +106,7 @@ QWidget* MakeWidget(const ControlDesign& design, QWidget* parent) {
 }  // namespace
 
 frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       const std::optional<std::string>& openedFile,
                        std::chrono::milliseconds eventInterval)
     : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -134,7 +135,7 @@ frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
     selected(Control::optOutIsIn, &TessavoController::optOutIsIn_Click);
     connect(At<QLineEdit>(Control::txtInputGSI), &QLineEdit::textEdited, this,
             [this] { controller_.txtInputGSI_Change(); });
-    controller_.Form_Load();
+    controller_.Form_Load(openedFile);
 }
 
 template <class Widget>

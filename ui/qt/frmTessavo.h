@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <array>
 #include <chrono>
+#include <optional>
+#include <string>
 
 #include "TessavoController.h"
 #include "TessavoView.h"
@@ -21,8 +23,10 @@ class frmTessavo final : public QDialog, private TessavoView {
     Q_OBJECT
 
   public:
-    // `eventInterval`: see TessavoController; tests pass 0.
+    // Runs the start-up, with `openedFile` as the input path when the program was started
+    // with one. `eventInterval`: see TessavoController; tests pass 0.
     frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               const std::optional<std::string>& openedFile = std::nullopt,
                std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
 
     bool IsRunning() const { return controller_.IsRunning(); }

@@ -64,17 +64,6 @@ Twips InWindow(const ControlDesign& design) {
     return place;
 }
 
-int DialogId(Control control) {
-    switch (control) {
-        case Control::cmdProcessGSI:
-            return IDOK;  // the default button: Enter
-        case Control::cmdCancel:
-            return IDCANCEL;  // Esc
-        default:
-            return 1000 + static_cast<int>(control);
-    }
-}
-
 Control FromDialogId(int id) {
     if (id == IDOK) return Control::cmdProcessGSI;
     if (id == IDCANCEL) return Control::cmdCancel;
@@ -166,9 +155,21 @@ struct alignas(4) EmptyDialog {
 
 }  // namespace
 
+int frmTessavo::DialogId(Control control) {
+    switch (control) {
+        case Control::cmdProcessGSI:
+            return IDOK;  // the default button: Enter
+        case Control::cmdCancel:
+            return IDCANCEL;  // Esc
+        default:
+            return 1000 + static_cast<int>(control);
+    }
+}
+
 frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       const std::optional<std::string>& openedFile,
                        std::chrono::milliseconds eventInterval)
-    : controller_(*this, dialogs, store, eventInterval) {
+    : controller_(*this, dialogs, store, eventInterval), openedFile_(openedFile) {
     // The tool tips are common controls.
     const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
@@ -206,7 +207,7 @@ INT_PTR frmTessavo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             CreateControls();
-            Guarded([this] { controller_.Form_Load(); });
+            Guarded([this] { controller_.Form_Load(openedFile_); });
             if (!window_) return FALSE;
             SetFocus(Handle(Control::txtInputGSI));
             SendMessageW(Handle(Control::txtInputGSI), EM_SETSEL, 0, -1);

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "TessavoController.h"
@@ -22,9 +23,11 @@ namespace tessavo::win32 {
 // its events and shows what the controller sets.
 class frmTessavo final : private TessavoView {
   public:
-    // Makes the window, hidden, and runs the start-up (Form_Load). `eventInterval` is the
+    // Makes the window, hidden, and runs the start-up (Form_Load), with `openedFile` as the
+    // input path when the program was started with one. `eventInterval` is the
     // controller's; tests pass 0.
     frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               const std::optional<std::string>& openedFile = std::nullopt,
                std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
     ~frmTessavo() override;
     frmTessavo(const frmTessavo&) = delete;
@@ -39,6 +42,8 @@ class frmTessavo final : private TessavoView {
 
     HWND Window() const { return window_; }  // null once the window is gone
     HWND Handle(Control control) const { return controls_[static_cast<int>(control)]; }
+    // The dialog item id of a control, as another program finds it with GetDlgItem.
+    static int DialogId(Control control);
 
   private:
     // TessavoView: the controls as the controller sees them.
@@ -75,6 +80,7 @@ class frmTessavo final : private TessavoView {
     void RethrowFailure();
 
     TessavoController controller_;
+    std::optional<std::string> openedFile_;  // for the start-up, which the dialog runs
     HWND window_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     HWND toolTips_ = nullptr;
