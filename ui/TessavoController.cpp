@@ -217,7 +217,7 @@ void TessavoController::SetInput(const std::string& path) {
 void TessavoController::cmdInputGSI_Click() {
     std::string directory;
     try {
-        directory = GetFilePath(view_.InputPath());
+        directory = GetFilePath(TypedPath(view_.InputPath()));
     } catch (const std::exception&) {
         return;  // no directory in the box: no dialog, silently
     }
@@ -231,7 +231,7 @@ void TessavoController::cmdOutputGSI_Click() {
     for (;;) {
         std::string directory;
         try {
-            directory = GetFilePath(view_.OutputPath());
+            directory = GetFilePath(TypedPath(view_.OutputPath()));
         } catch (const std::exception&) {
             return;
         }
@@ -254,7 +254,10 @@ void TessavoController::cmdProcessGSI_Click() {
     RunScope scope(*this);
     lastEvents_ = std::chrono::steady_clock::now();
     linesSinceClock_ = 0;
-    CleaningRun(view_.InputPath(), view_.OutputPath(), view_.AutoBackupChecked(), *this);
+    // A path pasted with quotes around it, or typed with a blank at its end, names the file
+    // that Windows would open for it.
+    CleaningRun(TypedPath(view_.InputPath()), TypedPath(view_.OutputPath()),
+                view_.AutoBackupChecked(), *this);
 }
 
 bool TessavoController::Form_DragOver(const std::string& path) const {

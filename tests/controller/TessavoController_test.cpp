@@ -18,6 +18,7 @@
 #include "FakeView.h"
 #include "MemorySettingsStore.h"
 #include "TestSupport.h"
+#include "modFileHandling.h"
 
 namespace tessavo {
 namespace {
@@ -427,6 +428,25 @@ TEST_F(ControllerTest, ARunCallsTheViewOnlyAHandfulOfTimes) {
     EXPECT_EQ(ReadFile(dir / "out.gsi").front(), '*');
     EXPECT_LE(view.calls - view.eventPasses, 10);
     EXPECT_LE(view.eventPasses, elapsed / TessavoController::kEventInterval + 1);
+}
+
+// On Windows a path pasted with quotes around it, or typed with a blank after it, names the
+// file itself, in the run and in the browse dialog; elsewhere such a name is taken as typed.
+TEST_F(ControllerTest, PathBoxesAreReadAsTypedPaths) {
+    OpenRun(3);
+    view.input = "\"" + in + "\" ";
+    view.output = in + ".";
+
+    controller->cmdProcessGSI_Click();
+    controller->cmdInputGSI_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].lines.front(), test::kWindows
+                                                     ? "Opgeschoond GSI bestand is gereed"
+                                                     : "Invoerbestand niet gevonden !");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const std::string folder = GetFilePath(in);
+    EXPECT_EQ(dialogs.fileRequests[0].request.directory, test::kWindows ? folder : "\"" + folder);
 }
 
 TEST_F(ControllerTest, SecondStartDuringARunIsIgnored) {
