@@ -260,17 +260,19 @@ void TessavoController::cmdProcessGSI_Click() {
                 view_.AutoBackupChecked(), *this);
 }
 
-bool TessavoController::Form_DragOver(const std::string& path) const {
+bool TessavoController::Form_DragOver(const std::vector<std::string>& paths) const {
+    // Of several files none would be the obvious one to take.
+    if (paths.size() != 1) return false;
     try {
-        return FileExists(path);
+        return FileExists(paths.front());
     } catch (const std::exception&) {
         return false;  // a path that cannot be looked at is no file to take
     }
 }
 
-bool TessavoController::Form_DragDrop(const std::string& path) {
-    if (!Form_DragOver(path)) return false;
-    SetInput(path);
+bool TessavoController::Form_DragDrop(const std::vector<std::string>& paths) {
+    if (!Form_DragOver(paths)) return false;
+    SetInput(paths.front());
     return true;
 }
 

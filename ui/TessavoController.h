@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "RunServices.h"
 #include "WindowDesign.h"
@@ -47,10 +48,11 @@ class TessavoController final : private RunServices {
     void cmdProcessGSI_Click();  // the cleaning run; returns when it has ended
     void cmdCancel_Click();      // the Exit button, Esc and Alt+E: closes the window
 
-    // Whether a file dragged over the window may be dropped: a regular file, or a link to one.
-    bool Form_DragOver(const std::string& path) const;
+    // Whether what is dragged over the window may be dropped: one regular file, or a link
+    // to one; several files are refused.
+    bool Form_DragOver(const std::vector<std::string>& paths) const;
     // A dropped file becomes the input path; answers false, changing nothing, when refused.
-    bool Form_DragDrop(const std::string& path);
+    bool Form_DragDrop(const std::vector<std::string>& paths);
 
     // True during a run; a view that destroys its controls on close waits for the run's end.
     bool IsRunning() const { return running_; }

@@ -254,15 +254,20 @@ void Browse(ControllerTest& t) {
     t.controller->cmdInputGSI_Click();
 }
 void CancelBrowse(ControllerTest& t) { t.controller->cmdInputGSI_Click(); }
-void Drop(ControllerTest& t, const std::string& path) {
-    EXPECT_EQ(t.controller->Form_DragOver(path), t.controller->Form_DragDrop(path));
+void Drop(ControllerTest& t, const std::vector<std::string>& paths) {
+    EXPECT_EQ(t.controller->Form_DragOver(paths), t.controller->Form_DragDrop(paths));
 }
 void DropFile(ControllerTest& t) {
     WriteFile(t.fresh, kLine8);
-    Drop(t, t.fresh);
+    Drop(t, {t.fresh});
 }
-void DropFolder(ControllerTest& t) { Drop(t, test::FromFsPath(t.dir.path())); }
-void DropMissing(ControllerTest& t) { Drop(t, t.fresh); }
+void DropTwoFiles(ControllerTest& t) {
+    WriteFile(t.fresh, kLine8);
+    WriteFile(t.in, kLine8);
+    Drop(t, {t.fresh, t.in});
+}
+void DropFolder(ControllerTest& t) { Drop(t, {test::FromFsPath(t.dir.path())}); }
+void DropMissing(ControllerTest& t) { Drop(t, {t.fresh}); }
 
 enum Box { In, Out, New };  // the stored input, the stored output, the test's `fresh`
 
@@ -300,6 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"DroppedFileMovesTheOutputWhileChecked", true, {DropFile}, New, New, false},
         InputCase{"DroppedFileLeavesAFreeOutput", false, {DropFile}, New, Out, std::nullopt},
         InputCase{"DroppedFolderIsRefused", true, {DropFolder}, In, In, false},
+        InputCase{"DroppedTwoFilesAreRefused", true, {DropTwoFiles}, In, In, false},
         InputCase{"DroppedMissingFileIsRefused", false, {DropMissing}, In, Out, std::nullopt}),
     RowName());
 

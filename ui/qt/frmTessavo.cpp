@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <array>
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "WindowDesign.h"
 
@@ -101,6 +103,28 @@ QWidget* MakeWidget(const ControlDesign& design, QWidget* parent) {
         }
     }
     return new QLabel(caption, parent);  // not reached: every kind has its case
+}
+
+// The local files that a drag brings; anything else (a web address, text) is no file.
+std::vector<std::string> DraggedFiles(const QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        paths.push_back(url.isLocalFile()
+                            ? QDir::toNativeSeparators(url.toLocalFile()).toStdString()
+                            : std::string());
+    }
+    return paths;
+}
+
+// A drop is taken as a copy, or else as a link, never as a move: after a move the source
+// may delete the file that has just become the input.
+std::optional<Qt::DropAction> CopyOrLink(const QDropEvent* event) {
+    const Qt::DropAction proposed = event->proposedAction();
+    if (proposed == Qt::CopyAction || proposed == Qt::LinkAction) return proposed;
+    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) return action;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -195,25 +219,25 @@ void frmTessavo::closeEvent(QCloseEvent* event) {
 // Esc.
 void frmTessavo::reject() { controller_.cmdCancel_Click(); }
 
-// A drop brings one local file's path; anything else (a web address, text) brings none.
-static std::string DroppedPath(const QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    return urls.isEmpty() || !urls.first().isLocalFile()
-               ? std::string()
-               : QDir::toNativeSeparators(urls.first().toLocalFile()).toStdString();
-}
-
 void frmTessavo::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void frmTessavo::dragMoveEvent(QDragMoveEvent* event) {
-    if (controller_.Form_DragOver(DroppedPath(event))) {
-        event->acceptProposedAction();
+    const std::optional<Qt::DropAction> action = CopyOrLink(event);
+    if (action && controller_.Form_DragOver(DraggedFiles(event))) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
     }
 }
 
 void frmTessavo::dropEvent(QDropEvent* event) {
-    if (controller_.Form_DragDrop(DroppedPath(event))) {
-        event->acceptProposedAction();
+    const std::optional<Qt::DropAction> action = CopyOrLink(event);
+    if (action && controller_.Form_DragDrop(DraggedFiles(event))) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
     }
 }
 

@@ -394,12 +394,14 @@ void frmTessavo::OnClose() {
 
 void frmTessavo::OnDropFiles(WPARAM wParam) {
     const auto drop = reinterpret_cast<HDROP>(wParam);
-    // Of several files the first one counts.
-    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-    std::wstring path(length, L'\0');
-    if (length > 0) DragQueryFileW(drop, 0, path.data(), length + 1);
+    std::vector<std::string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+    for (UINT i = 0; i < paths.size(); ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        paths[i] = Narrow(path);
+    }
     DragFinish(drop);
-    if (length > 0) Guarded([this, &path] { controller_.Form_DragDrop(Narrow(path)); });
+    Guarded([this, &paths] { controller_.Form_DragDrop(paths); });
 }
 
 HBRUSH frmTessavo::OnControlColour(HDC dc, HWND control) {
