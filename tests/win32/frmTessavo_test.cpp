@@ -428,8 +428,9 @@ void AnswerNextDialog(HWND owner, std::function<void(HWND dialog)> answer) {
 }
 
 std::wstring Caption(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -509,6 +510,52 @@ TEST_F(WindowTest, RealTaskDialogOffersTheDetails) {
           L"Details tonen"}) {
         EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
     }
+}
+
+// A task dialog does not scroll: a list longer than the screen ends where the screen does,
+// so that the box, opened, stays on the screen with its buttons.
+TEST_F(WindowTest, RealTaskDialogCutsAListLongerThanTheScreen) {
+    Open();
+    Win32Dialogs real(window->Window());
+    RECT box{};
+    std::wstring list;
+    AnswerNextDialog(window->Window(), [&](HWND dialog) {
+        std::vector<HWND> children;
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM found) {
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            if (Caption(child) == L"Details tonen") SendMessageW(child, BM_CLICK, 0, 0);
+            if (Caption(child).starts_with(L"regel 20")) list = Caption(child);
+        }
+        // Where it stands once it has settled.
+        AnswerNextDialog(window->Window(), [&](HWND settled) {
+            GetWindowRect(settled, &box);
+            PostMessageW(settled, WM_COMMAND, IDOK, 0);
+        });
+    });
+    const std::size_t total = 5000;
+    real.ShowMessage({MessageKind::Report,
+                      {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  5000"},
+                      MessageIcon::Warning,
+                      MessageButtons::Ok,
+                      "Tessavo",
+                      std::vector<std::string>(total, "regel 20 blijft ongewijzigd")});
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window->Window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_GE(box.top, monitor.rcWork.top);
+    EXPECT_LE(box.bottom, monitor.rcWork.bottom);
+    const std::size_t shown = static_cast<std::size_t>(std::count(list.begin(), list.end(), L'\n'));
+    EXPECT_GT(shown, 5u);
+    EXPECT_EQ(list.substr(list.rfind(L'\n') + 1),
+              L"\u2026 en nog " + std::to_wstring(total - shown) +
+                  L" regels van de lijst, die hier niet passen.");
 }
 
 // Tessavo.exe started with a path, as Explorer's "Open with" starts it, shows the path in
