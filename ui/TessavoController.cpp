@@ -246,6 +246,17 @@ void TessavoController::cmdOutputGSI_Click() {
 
 void TessavoController::cmdCancel_Click() { view_.Close(); }
 
+const std::array<TessavoController::ClickHandler, 8> TessavoController::kClickHandlers{{
+    {Control::chkReplace, &TessavoController::chkReplace_Click},
+    {Control::optGSI8, &TessavoController::optGSI8_Click},
+    {Control::optGSI16, &TessavoController::optGSI16_Click},
+    {Control::optOutIsIn, &TessavoController::optOutIsIn_Click},
+    {Control::cmdInputGSI, &TessavoController::cmdInputGSI_Click},
+    {Control::cmdOutputGSI, &TessavoController::cmdOutputGSI_Click},
+    {Control::cmdProcessGSI, &TessavoController::cmdProcessGSI_Click},
+    {Control::cmdCancel, &TessavoController::cmdCancel_Click},
+}};
+
 void TessavoController::cmdProcessGSI_Click() {
     // The window handles its events during a run, so a click or Enter can arrive here
     // again. A second run over the same output would rename the half-written output onto

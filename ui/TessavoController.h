@@ -48,6 +48,13 @@ class TessavoController final : private RunServices {
     void cmdProcessGSI_Click();  // the cleaning run; returns when it has ended
     void cmdCancel_Click();      // the Exit button, Esc and Alt+E: closes the window
 
+    // The handler of each control's click; for an option, of its becoming the selected one.
+    struct ClickHandler {
+        Control control;
+        void (TessavoController::*handler)();
+    };
+    static const std::array<ClickHandler, 8> kClickHandlers;
+
     // Whether what is dragged over the window may be dropped: one regular file, or a link
     // to one; several files are refused.
     bool Form_DragOver(const std::vector<std::string>& paths) const;

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -127,6 +128,18 @@ std::optional<Qt::DropAction> CopyOrLink(const QDropEvent* event) {
     return std::nullopt;
 }
 
+// Takes a drag, or its drop, as a copy or a link when `takes` takes its files; refuses it
+// otherwise, which the cursor shows.
+void Answer(QDropEvent* event, const std::function<bool(const std::vector<std::string>&)>& takes) {
+    const std::optional<Qt::DropAction> action = CopyOrLink(event);
+    if (action && takes(DraggedFiles(event))) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
 }  // namespace
 
 frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
@@ -137,26 +150,19 @@ frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
       controller_(*this, dialogs, store, eventInterval) {
     CreateControls();
     // clicked and textEdited come from the user only; what follows from the program's own
-    // changes the controller does itself. toggled also comes from the program's own
-    // selection, which the controller already knows.
-    const auto clicked = [this](Control control, void (TessavoController::*handler)()) {
-        connect(At<QAbstractButton>(control), &QAbstractButton::clicked, this,
-                [this, handler] { (controller_.*handler)(); });
-    };
-    const auto selected = [this](Control option, void (TessavoController::*handler)()) {
-        connect(At<QAbstractButton>(option), &QAbstractButton::toggled, this,
-                [this, handler](bool checked) {
-                    if (checked) (controller_.*handler)();
-                });
-    };
-    clicked(Control::chkReplace, &TessavoController::chkReplace_Click);
-    clicked(Control::cmdInputGSI, &TessavoController::cmdInputGSI_Click);
-    clicked(Control::cmdOutputGSI, &TessavoController::cmdOutputGSI_Click);
-    clicked(Control::cmdProcessGSI, &TessavoController::cmdProcessGSI_Click);
-    clicked(Control::cmdCancel, &TessavoController::cmdCancel_Click);
-    selected(Control::optGSI8, &TessavoController::optGSI8_Click);
-    selected(Control::optGSI16, &TessavoController::optGSI16_Click);
-    selected(Control::optOutIsIn, &TessavoController::optOutIsIn_Click);
+    // changes the controller does itself. An option reports every change of its selection,
+    // the program's own too, which the controller already knows.
+    for (const auto& [control, handler] : TessavoController::kClickHandlers) {
+        auto* button = At<QAbstractButton>(control);
+        if (Design(control).kind == ControlKind::Option) {
+            connect(button, &QAbstractButton::toggled, this, [this, handler](bool checked) {
+                if (checked) (controller_.*handler)();
+            });
+        } else {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, handler] { (controller_.*handler)(); });
+        }
+    }
     connect(At<QLineEdit>(Control::txtInputGSI), &QLineEdit::textEdited, this,
             [this] { controller_.txtInputGSI_Change(); });
     controller_.Form_Load(openedFile);
@@ -222,23 +228,15 @@ void frmTessavo::reject() { controller_.cmdCancel_Click(); }
 void frmTessavo::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void frmTessavo::dragMoveEvent(QDragMoveEvent* event) {
-    const std::optional<Qt::DropAction> action = CopyOrLink(event);
-    if (action && controller_.Form_DragOver(DraggedFiles(event))) {
-        event->setDropAction(*action);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    Answer(event, [this](const std::vector<std::string>& paths) {
+        return controller_.Form_DragOver(paths);
+    });
 }
 
 void frmTessavo::dropEvent(QDropEvent* event) {
-    const std::optional<Qt::DropAction> action = CopyOrLink(event);
-    if (action && controller_.Form_DragDrop(DraggedFiles(event))) {
-        event->setDropAction(*action);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    Answer(event, [this](const std::vector<std::string>& paths) {
+        return controller_.Form_DragDrop(paths);
+    });
 }
 
 void frmTessavo::SetVersionText(const std::string& text) {

@@ -344,39 +344,14 @@ void frmTessavo::OnCommand(int id, int code) {
             Guarded([this] { controller_.txtInputGSI_Change(); });
         return;
     }
-    // Enter and Esc arrive with code 0, a click with BN_CLICKED (also 0).
+    // Enter and Esc arrive with code 0, a click with BN_CLICKED (also 0); an option also
+    // reports the space bar and an arrow key that moves to it.
     if (code != BN_CLICKED) return;
-    switch (control) {
-        case Control::cmdProcessGSI:
-            Guarded([this] { controller_.cmdProcessGSI_Click(); });
-            // The window was closed during the run; it goes now that the run has ended.
-            if (closeAfterRun_ && window_ && !controller_.IsRunning()) DestroyWindow(window_);
-            break;
-        case Control::cmdCancel:
-            Guarded([this] { controller_.cmdCancel_Click(); });
-            break;
-        case Control::cmdInputGSI:
-            Guarded([this] { controller_.cmdInputGSI_Click(); });
-            break;
-        case Control::cmdOutputGSI:
-            Guarded([this] { controller_.cmdOutputGSI_Click(); });
-            break;
-        case Control::chkReplace:
-            Guarded([this] { controller_.chkReplace_Click(); });
-            break;
-        // A click, the space bar or an arrow key that moves to the option.
-        case Control::optGSI8:
-            Guarded([this] { controller_.optGSI8_Click(); });
-            break;
-        case Control::optGSI16:
-            Guarded([this] { controller_.optGSI16_Click(); });
-            break;
-        case Control::optOutIsIn:
-            Guarded([this] { controller_.optOutIsIn_Click(); });
-            break;
-        default:
-            break;
+    for (const auto& [clicked, handler] : TessavoController::kClickHandlers) {
+        if (clicked == control) Guarded([this, handler] { (controller_.*handler)(); });
     }
+    // The window was closed during a run; it goes now that the run has ended.
+    if (closeAfterRun_ && window_ && !controller_.IsRunning()) DestroyWindow(window_);
 }
 
 // The close box, Esc, Alt+E and the Exit button all come here.
