@@ -479,47 +479,16 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
     window->HandleWaitingMessages();
 }
 
-// A message with details: a task dialog, its list folded away under a button of its own.
-TEST_F(WindowTest, RealTaskDialogOffersTheDetails) {
+// A message with details is a task dialog, its list folded away under a button of its own.
+// A task dialog does not scroll: a list longer than the screen ends where the screen does,
+// so that the box, opened, stays on the screen with its buttons.
+TEST_F(WindowTest, RealTaskDialogOffersTheDetailsThatFitTheScreen) {
     Open();
     Win32Dialogs real(window->Window());
     std::vector<std::wstring> texts;
+    RECT box{};
     AnswerNextDialog(window->Window(), [&](HWND dialog) {
         texts.push_back(Caption(dialog));
-        EnumChildWindows(
-            dialog,
-            [](HWND child, LPARAM list) {
-                reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(Caption(child));
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&texts));
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    const MessageAnswer answer = real.ShowMessage(
-        {MessageKind::Report,
-         {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
-         MessageIcon::Warning,
-         MessageButtons::Ok,
-         "Tessavo",
-         {"regel 2, woord 81: +0000000286150753 wordt +86150753", "regel 3 blijft ongewijzigd"}});
-
-    EXPECT_EQ(answer, MessageAnswer::Ok);
-    for (const wchar_t* text :
-         {L"Tessavo", L"Opgeschoond GSI bestand is gereed\nAantal meetregels:  3",
-          L"regel 2, woord 81: +0000000286150753 wordt +86150753\nregel 3 blijft ongewijzigd",
-          L"Details tonen"}) {
-        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
-    }
-}
-
-// A task dialog does not scroll: a list longer than the screen ends where the screen does,
-// so that the box, opened, stays on the screen with its buttons.
-TEST_F(WindowTest, RealTaskDialogCutsAListLongerThanTheScreen) {
-    Open();
-    Win32Dialogs real(window->Window());
-    RECT box{};
-    std::wstring list;
-    AnswerNextDialog(window->Window(), [&](HWND dialog) {
         std::vector<HWND> children;
         EnumChildWindows(
             dialog,
@@ -529,8 +498,8 @@ TEST_F(WindowTest, RealTaskDialogCutsAListLongerThanTheScreen) {
             },
             reinterpret_cast<LPARAM>(&children));
         for (HWND child : children) {
-            if (Caption(child) == L"Details tonen") SendMessageW(child, BM_CLICK, 0, 0);
-            if (Caption(child).starts_with(L"regel 20")) list = Caption(child);
+            texts.push_back(Caption(child));
+            if (texts.back() == L"Details tonen") SendMessageW(child, BM_CLICK, 0, 0);
         }
         // Where it stands once it has settled.
         AnswerNextDialog(window->Window(), [&](HWND settled) {
@@ -539,23 +508,34 @@ TEST_F(WindowTest, RealTaskDialogCutsAListLongerThanTheScreen) {
         });
     });
     const std::size_t total = 5000;
-    real.ShowMessage({MessageKind::Report,
-                      {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  5000"},
-                      MessageIcon::Warning,
-                      MessageButtons::Ok,
-                      "Tessavo",
-                      std::vector<std::string>(total, "regel 20 blijft ongewijzigd")});
+    const MessageAnswer answer =
+        real.ShowMessage({MessageKind::Report,
+                          {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  5000"},
+                          MessageIcon::Warning,
+                          MessageButtons::Ok,
+                          "Tessavo",
+                          std::vector<std::string>(total, "regel 20 blijft ongewijzigd")});
 
+    EXPECT_EQ(answer, MessageAnswer::Ok);
+    for (const wchar_t* text :
+         {L"Tessavo", L"Opgeschoond GSI bestand is gereed\nAantal meetregels:  5000"}) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
+    }
+    const auto list = std::find_if(texts.begin(), texts.end(), [](const std::wstring& text) {
+        return text.starts_with(L"regel 20");
+    });
+    ASSERT_NE(list, texts.end());
+    const std::size_t shown =
+        static_cast<std::size_t>(std::count(list->begin(), list->end(), L'\n'));
+    EXPECT_GT(shown, 5u);
+    EXPECT_EQ(list->substr(list->rfind(L'\n') + 1),
+              L"\u2026 en nog " + std::to_wstring(total - shown) +
+                  L" regels van de lijst, die hier niet passen.");
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(window->Window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
     EXPECT_GE(box.top, monitor.rcWork.top);
     EXPECT_LE(box.bottom, monitor.rcWork.bottom);
-    const std::size_t shown = static_cast<std::size_t>(std::count(list.begin(), list.end(), L'\n'));
-    EXPECT_GT(shown, 5u);
-    EXPECT_EQ(list.substr(list.rfind(L'\n') + 1),
-              L"\u2026 en nog " + std::to_wstring(total - shown) +
-                  L" regels van de lijst, die hier niet passen.");
 }
 
 // Tessavo.exe started with a path, as Explorer's "Open with" starts it, shows the path in
@@ -577,28 +557,16 @@ TEST(Program, StartsWithTheOpenedFile) {
     ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
 
-    // Its window, once it is there.
-    struct Search {
-        DWORD process;
-        HWND window = nullptr;
-    } search{process.dwProcessId};
-    for (int tries = 0; tries < 200 && !search.window; ++tries) {
+    // Its window, once it is there; the tests' own windows are closed by now.
+    HWND shown = nullptr;
+    for (int tries = 0; tries < 200 && !shown; ++tries) {
         Sleep(100);
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* found = reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == found->process && Caption(window) == L"Cleaner voor Leica GSI files")
-                    found->window = window;
-                return found->window == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        shown = FindWindowW(nullptr, L"Cleaner voor Leica GSI files");
     }
-    ASSERT_NE(search.window, nullptr);
+    ASSERT_NE(shown, nullptr);
     wchar_t input[MAX_PATH] = {};
-    GetDlgItemTextW(search.window, frmTessavo::DialogId(Control::txtInputGSI), input, MAX_PATH);
-    PostMessageW(search.window, WM_CLOSE, 0, 0);
+    GetDlgItemTextW(shown, frmTessavo::DialogId(Control::txtInputGSI), input, MAX_PATH);
+    PostMessageW(shown, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20'000), WAIT_OBJECT_0);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.hProcess, &exitCode);
