@@ -36,7 +36,7 @@ struct Message {
     std::optional<std::string> title;
     // A longer list that the box offers on request (every value cut, every line left
     // unchanged), one entry per line; empty for most messages.
-    std::vector<std::string> details;
+    std::vector<std::string> details = {};
 
     friend bool operator==(const Message&, const Message&) = default;
 };
