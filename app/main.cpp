@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "IniSettingsStore.h"
 #include "QtDialogs.h"
@@ -41,9 +43,20 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tessavo"));
     tessavo::InstallDutchQtTranslation(app);
 
+    // Qt has taken its own options out by now; what is left is the program's name and
+    // the file that a file manager's "Open with" or a typed command names.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 2) {
+        std::fputs("tessavo: meer dan een bestand genoemd\n\n", stderr);
+        std::fputs(kHelpText, stderr);
+        return 2;
+    }
+    std::optional<std::string> openedFile;
+    if (arguments.size() == 2) openedFile = arguments[1].toStdString();
+
     tessavo::QtDialogs dialogs;
     tessavo::IniSettingsStore store;
-    tessavo::frmTessavo window(dialogs, store);
+    tessavo::frmTessavo window(dialogs, store, openedFile);
     dialogs.SetParent(&window);
     window.show();
     return app.exec();

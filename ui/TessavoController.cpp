@@ -5,11 +5,13 @@
 #include <charconv>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "CleaningRun.h"
 #include "Dialogs.h"
+#include "RunFailure.h"
 #include "SettingsStore.h"
 #include "TessavoView.h"
 #include "Version.h"
@@ -59,6 +61,21 @@ bool IsChecked(std::string_view text) { return WholeNumber(text) == 1; }
 
 std::string CheckValue(bool checked) { return checked ? "1" : "0"; }
 
+// A file named on the command line relative to the folder the program started in, made
+// absolute: stored and read again from another folder it still names the same file, and
+// the browse dialogs can open in its folder.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(ToFsPath(path), ec);
+    if (ec) return path;
+    const std::u8string text = absolute.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// How many lines a run cleans between two looks at the clock. Reading the clock at every
+// line would cost more than cleaning short lines does.
+constexpr std::uint32_t kLinesPerClockRead = 64;
+
 FileDialogRequest BrowseRequest(std::string title, std::string directory) {
     return {std::move(title),
             std::move(directory),
@@ -98,11 +115,11 @@ const std::array<TessavoController::Setting, 5>& TessavoController::Settings() {
         // Compared as text: "08" or " 8" is not the GSI-8 choice.
         {"OutFormat", "0", nullptr,
          [](C& c, const std::string& text) {
-             c.view_.SelectFormat(text == "8"    ? OutputFormat::Gsi8
-                                  : text == "16" ? OutputFormat::Gsi16
-                                                 : OutputFormat::SameAsInput);
+             c.SelectFormat(text == "8"    ? OutputFormat::Gsi8
+                            : text == "16" ? OutputFormat::Gsi16
+                                           : OutputFormat::SameAsInput);
          },
-         [](const C& c) { return std::to_string(static_cast<int>(c.view_.SelectedFormat())); }},
+         [](const C& c) { return std::to_string(static_cast<int>(c.format_)); }},
     }};
     return settings;
 }
@@ -130,13 +147,14 @@ TessavoController::TessavoController(TessavoView& view, Dialogs& dialogs, Settin
                                      std::chrono::milliseconds eventInterval)
     : view_(view), dialogs_(dialogs), store_(store), eventInterval_(eventInterval) {}
 
-void TessavoController::Form_Load() {
+void TessavoController::Form_Load(const std::optional<std::string>& openedFile) {
     view_.SetVersionText("Versie: " TESSAVO_VERSION);
     for (const Setting& setting : Settings()) {
         std::string text = store_.Read(setting.key, setting.defaultValue);
         if (setting.accepts && !setting.accepts(text)) text = setting.defaultValue;
         setting.load(*this, text);
     }
+    if (openedFile && !openedFile->empty()) SetInput(AbsolutePath(TypedPath(*openedFile)));
 }
 
 void TessavoController::Form_Unload() {
@@ -146,7 +164,16 @@ void TessavoController::Form_Unload() {
     for (const Setting& setting : Settings()) {
         store_.Write(setting.key, setting.save(*this));
     }
-    store_.Flush();
+    if (const std::optional<SettingsFailure> failure = store_.Flush()) {
+        view_.SetBusy(false);  // the window closes after this box, also during a run
+        dialogs_.ShowMessage({MessageKind::Failure,
+                              {"Instellingen kunnen niet worden bewaard:", failure->place,
+                               DutchReason(failure->code)},
+                              MessageIcon::Warning,
+                              MessageButtons::Ok,
+                              "Let op",
+                              {}});
+    }
 }
 
 // A change of the value from the program runs the toggle, as a click does.
@@ -169,6 +196,19 @@ void TessavoController::FollowInput() {
 
 void TessavoController::txtInputGSI_Change() { FollowInput(); }
 
+void TessavoController::optGSI8_Click() { format_ = OutputFormat::Gsi8; }
+
+void TessavoController::optGSI16_Click() { format_ = OutputFormat::Gsi16; }
+
+void TessavoController::optOutIsIn_Click() { format_ = OutputFormat::SameAsInput; }
+
+void TessavoController::SelectFormat(OutputFormat format) {
+    format_ = format;
+    view_.SelectOption(format == OutputFormat::Gsi8    ? Control::optGSI8
+                       : format == OutputFormat::Gsi16 ? Control::optGSI16
+                                                       : Control::optOutIsIn);
+}
+
 void TessavoController::SetInput(const std::string& path) {
     view_.SetInputPath(path);
     FollowInput();
@@ -177,7 +217,7 @@ void TessavoController::SetInput(const std::string& path) {
 void TessavoController::cmdInputGSI_Click() {
     std::string directory;
     try {
-        directory = GetFilePath(view_.InputPath());
+        directory = GetFilePath(TypedPath(view_.InputPath()));
     } catch (const std::exception&) {
         return;  // no directory in the box: no dialog, silently
     }
@@ -191,7 +231,7 @@ void TessavoController::cmdOutputGSI_Click() {
     for (;;) {
         std::string directory;
         try {
-            directory = GetFilePath(view_.OutputPath());
+            directory = GetFilePath(TypedPath(view_.OutputPath()));
         } catch (const std::exception&) {
             return;
         }
@@ -206,6 +246,17 @@ void TessavoController::cmdOutputGSI_Click() {
 
 void TessavoController::cmdCancel_Click() { view_.Close(); }
 
+const std::array<TessavoController::ClickHandler, 8> TessavoController::kClickHandlers{{
+    {Control::chkReplace, &TessavoController::chkReplace_Click},
+    {Control::optGSI8, &TessavoController::optGSI8_Click},
+    {Control::optGSI16, &TessavoController::optGSI16_Click},
+    {Control::optOutIsIn, &TessavoController::optOutIsIn_Click},
+    {Control::cmdInputGSI, &TessavoController::cmdInputGSI_Click},
+    {Control::cmdOutputGSI, &TessavoController::cmdOutputGSI_Click},
+    {Control::cmdProcessGSI, &TessavoController::cmdProcessGSI_Click},
+    {Control::cmdCancel, &TessavoController::cmdCancel_Click},
+}};
+
 void TessavoController::cmdProcessGSI_Click() {
     // The window handles its events during a run, so a click or Enter can arrive here
     // again. A second run over the same output would rename the half-written output onto
@@ -213,24 +264,30 @@ void TessavoController::cmdProcessGSI_Click() {
     if (running_ || unloaded_) return;
     RunScope scope(*this);
     lastEvents_ = std::chrono::steady_clock::now();
-    CleaningRun(view_.InputPath(), view_.OutputPath(), view_.AutoBackupChecked(), *this);
+    linesSinceClock_ = 0;
+    // A path pasted with quotes around it, or typed with a blank at its end, names the file
+    // that Windows would open for it.
+    CleaningRun(TypedPath(view_.InputPath()), TypedPath(view_.OutputPath()),
+                view_.AutoBackupChecked(), *this);
 }
 
-bool TessavoController::Form_DragOver(const std::string& path) const {
+bool TessavoController::Form_DragOver(const std::vector<std::string>& paths) const {
+    // Of several files none would be the obvious one to take.
+    if (paths.size() != 1) return false;
     try {
-        return FileExists(path);
+        return FileExists(paths.front());
     } catch (const std::exception&) {
         return false;  // a path that cannot be looked at is no file to take
     }
 }
 
-bool TessavoController::Form_DragDrop(const std::string& path) {
-    if (!Form_DragOver(path)) return false;
-    SetInput(path);
+bool TessavoController::Form_DragDrop(const std::vector<std::string>& paths) {
+    if (!Form_DragOver(paths)) return false;
+    SetInput(paths.front());
     return true;
 }
 
-OutputFormat TessavoController::CurrentOutputFormat() { return view_.SelectedFormat(); }
+OutputFormat TessavoController::CurrentOutputFormat() { return format_; }
 
 MessageAnswer TessavoController::ShowMessage(const Message& message) {
     Message shown = message;
@@ -242,8 +299,15 @@ MessageAnswer TessavoController::ShowMessage(const Message& message) {
     return answer;
 }
 
+bool TessavoController::EventsDue() {
+    if (eventInterval_ == std::chrono::milliseconds::zero()) return true;
+    if (++linesSinceClock_ < kLinesPerClockRead) return false;
+    linesSinceClock_ = 0;
+    return std::chrono::steady_clock::now() - lastEvents_ >= eventInterval_;
+}
+
 bool TessavoController::ProcessEvents(const Progress&) {
-    if (std::chrono::steady_clock::now() - lastEvents_ >= eventInterval_) {
+    if (EventsDue()) {
         view_.ProcessPendingEvents();
         lastEvents_ = std::chrono::steady_clock::now();
     }

@@ -4,9 +4,13 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "RunServices.h"
+#include "WindowDesign.h"
 
 namespace tessavo {
 
@@ -27,22 +31,35 @@ class TessavoController final : private RunServices {
     TessavoController(TessavoView& view, Dialogs& dialogs, SettingsStore& store,
                       std::chrono::milliseconds eventInterval = kEventInterval);
 
-    // Start-up, once, before the window is shown: version text and stored settings in.
-    void Form_Load();
-    // Shut-down, whenever the window closes: settings out; a run stops; repeats do nothing.
+    // Start-up, once, before the window is shown: version text and stored settings in. A
+    // file the program was started with ("Open with") becomes the input path.
+    void Form_Load(const std::optional<std::string>& openedFile = std::nullopt);
+    // Shut-down, whenever the window closes: settings out, and a message when they cannot
+    // be stored; a run stops; repeats do nothing.
     void Form_Unload();
 
-    void chkReplace_Click();     // the user changed chkReplace (click, space bar)
-    void txtInputGSI_Change();   // the user changed the text of txtInputGSI
+    void chkReplace_Click();    // the user changed chkReplace (click, space bar)
+    void txtInputGSI_Change();  // the user changed the text of txtInputGSI
+    void optGSI8_Click();       // an option became the selected one, by the user or not
+    void optGSI16_Click();
+    void optOutIsIn_Click();
     void cmdInputGSI_Click();    // browse for the input: the open dialog
     void cmdOutputGSI_Click();   // browse for the output: the save dialog
     void cmdProcessGSI_Click();  // the cleaning run; returns when it has ended
     void cmdCancel_Click();      // the Exit button, Esc and Alt+E: closes the window
 
-    // Whether a file dragged over the window may be dropped: a regular file, or a link to one.
-    bool Form_DragOver(const std::string& path) const;
+    // The handler of each control's click; for an option, of its becoming the selected one.
+    struct ClickHandler {
+        Control control;
+        void (TessavoController::*handler)();
+    };
+    static const std::array<ClickHandler, 8> kClickHandlers;
+
+    // Whether what is dragged over the window may be dropped: one regular file, or a link
+    // to one; several files are refused.
+    bool Form_DragOver(const std::vector<std::string>& paths) const;
     // A dropped file becomes the input path; answers false, changing nothing, when refused.
-    bool Form_DragDrop(const std::string& path);
+    bool Form_DragDrop(const std::vector<std::string>& paths);
 
     // True during a run; a view that destroys its controls on close waits for the run's end.
     bool IsRunning() const { return running_; }
@@ -55,6 +72,8 @@ class TessavoController final : private RunServices {
     void SetReplace(bool checked);
     void SetInput(const std::string& path);
     void FollowInput();
+    void SelectFormat(OutputFormat format);
+    bool EventsDue();
 
     // RunServices: what the cleaning run asks of the window.
     OutputFormat CurrentOutputFormat() override;
@@ -66,9 +85,12 @@ class TessavoController final : private RunServices {
     Dialogs& dialogs_;
     SettingsStore& store_;
     const std::chrono::milliseconds eventInterval_;
+    // The selected option, kept here so that the run's question for every line costs no
+    // call to the toolkit.
+    OutputFormat format_ = OutputFormat::SameAsInput;
     std::chrono::steady_clock::time_point lastEvents_;
+    std::uint32_t linesSinceClock_ = 0;
     bool running_ = false;
-    bool busy_ = false;
     bool unloaded_ = false;
 };
 

@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "RunServices.h"
+#include "WindowDesign.h"
 
 namespace tessavo {
 
 // One window of a toolkit (Qt, Win32), seen by the controller. Texts are UTF-8. The
 // setters change the control only and need not report back: the controller itself does
 // what follows from its own changes. A toolkit that reports them anyway (EN_CHANGE after
-// SetWindowText) may pass them on; chkReplace_Click and txtInputGSI_Change can run twice.
+// SetWindowText, toggled after setChecked) may pass them on; the handlers can run twice.
 class TessavoView {
   public:
     virtual ~TessavoView() = default;
@@ -33,12 +33,11 @@ class TessavoView {
     virtual bool AutoBackupChecked() const = 0;
     virtual void SetAutoBackupChecked(bool checked) = 0;
 
-    // The selected one of optOutIsIn, optGSI8, optGSI16; selecting one clears the others.
-    virtual OutputFormat SelectedFormat() const = 0;
-    virtual void SelectFormat(OutputFormat format) = 0;
+    // Selects one of the options optOutIsIn, optGSI8 and optGSI16, which clears the others.
+    virtual void SelectOption(Control option) = 0;
 
-    // Enables lblOutputGSI, txtOutputGSI and cmdOutputGSI with a white box, or disables
-    // them with the box in the system's button-face colour.
+    // Enables kOutputControls with a white box, or disables them with the box in the
+    // system's button-face colour.
     virtual void EnableOutput(bool enabled) = 0;
 
     // Shows the busy cursor over the window, or the normal one again.

@@ -82,6 +82,11 @@ struct WindowDesign {
 
 inline constexpr Rgb kDarkBlue{0, 0, 192};
 
+// The controls that the replace toggle disables while the output follows the input; the
+// box among them changes its colour with them.
+inline constexpr std::array kOutputControls{Control::lblOutputGSI, Control::txtOutputGSI,
+                                            Control::cmdOutputGSI};
+
 const WindowDesign& Design();
 const ControlDesign& Design(Control control);
 

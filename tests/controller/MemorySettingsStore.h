@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "SettingsStore.h"
@@ -13,13 +14,17 @@ class MemorySettingsStore final : public SettingsStore {
   public:
     std::map<std::string, std::string> values;
     int flushes = 0;
+    std::optional<SettingsFailure> failure;  // what every Flush reports
 
     std::string Read(const std::string& key, const std::string& defaultValue) const override {
         const auto found = values.find(key);
         return found == values.end() ? defaultValue : found->second;
     }
     void Write(const std::string& key, const std::string& value) override { values[key] = value; }
-    void Flush() override { ++flushes; }
+    std::optional<SettingsFailure> Flush() override {
+        ++flushes;
+        return failure;
+    }
 };
 
 }  // namespace tessavo::test

@@ -18,6 +18,7 @@
 #include "FakeView.h"
 #include "MemorySettingsStore.h"
 #include "TestSupport.h"
+#include "modFileHandling.h"
 
 namespace tessavo {
 namespace {
@@ -33,9 +34,10 @@ template <class Case>
 requires requires(const Case& c) { c.name; }
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-constexpr auto Same = OutputFormat::SameAsInput;
-constexpr auto To8 = OutputFormat::Gsi8;
-constexpr auto To16 = OutputFormat::Gsi16;
+// The option that stands for each output format.
+constexpr auto Same = Control::optOutIsIn;
+constexpr auto To8 = Control::optGSI8;
+constexpr auto To16 = Control::optGSI16;
 
 const std::string kIn = "/data/in.gsi";
 const std::string kOut = "/data/out.gsi";
@@ -85,7 +87,7 @@ struct StartUpCase {
     Stored stored;
     std::string input, output;
     bool replace, autoBackup;
-    OutputFormat format;
+    Control option;
 };
 
 class StartUpTest : public ControllerTest, public testing::WithParamInterface<StartUpCase> {};
@@ -99,7 +101,7 @@ TEST_P(StartUpTest, FillsTheControlsAndWritesNothing) {
     EXPECT_EQ(view.output, c.output);
     EXPECT_EQ(view.replace, c.replace);
     EXPECT_EQ(view.autoBackup, c.autoBackup);
-    EXPECT_EQ(view.format, c.format);
+    EXPECT_EQ(view.option, c.option);
     // Only the toggle touches the output controls; without it they keep their design state.
     EXPECT_EQ(view.outputEnabled, c.replace ? std::optional(false) : std::nullopt);
     EXPECT_EQ(store.values, c.stored);
@@ -142,20 +144,25 @@ INSTANTIATE_TEST_SUITE_P(
 struct ShutDownCase {
     std::string name;
     bool replace, autoBackup;
-    OutputFormat format;
+    std::string storedFormat;
+    void (TessavoController::*option)();  // the option the user selects, if any
     std::string formatText;
+    std::vector<Message> messages;  // one when the store cannot keep the settings
 };
 
 class ShutDownTest : public ControllerTest, public testing::WithParamInterface<ShutDownCase> {};
 
 TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     const ShutDownCase& c = GetParam();
-    Open({{"OutFormat", "24"}});
+    if (!c.messages.empty())
+        store.failure = {"/home/jan/.config/Brakmor.conf",
+                         std::make_error_code(std::errc::not_a_directory)};
+    Open({{"OutFormat", c.storedFormat}});
     view.input = "/data/nieuw.gsi";
     view.output = "";
     view.replace = c.replace;
     view.autoBackup = c.autoBackup;
-    view.format = c.format;
+    if (c.option) (*controller.*c.option)();
 
     controller->cmdCancel_Click();
 
@@ -167,6 +174,7 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(store.values, stored);
     EXPECT_EQ(store.flushes, 1);
+    EXPECT_EQ(dialogs.messages, c.messages);
     // The close that follows the Exit button, or a second close, stores nothing more.
     view.input = "/data/later.gsi";
     controller->Form_Unload();
@@ -174,12 +182,60 @@ TEST_P(ShutDownTest, StoresEveryKeyOnce) {
     EXPECT_EQ(store.flushes, 1);
 }
 
+using C = TessavoController;
+
 INSTANTIATE_TEST_SUITE_P(
     Settings, ShutDownTest,
-    testing::Values(ShutDownCase{"ChecksClearFormat16", false, false, To16, "16"},
-                    ShutDownCase{"ChecksSetFormat8", true, true, To8, "8"},
-                    ShutDownCase{"OneCheckSameFormat", false, true, Same, "0"}),
+    testing::Values(
+        ShutDownCase{"ChecksClearFormat16", false, false, "24", &C::optGSI16_Click, "16", {}},
+        ShutDownCase{"ChecksSetFormat8", true, true, "24", &C::optGSI8_Click, "8", {}},
+        ShutDownCase{"OneCheckSameFormat", false, true, "16", &C::optOutIsIn_Click, "0", {}},
+        ShutDownCase{"StoredFormatKept", false, true, "8", nullptr, "8", {}},
+        // Told once, and the window closes all the same.
+        ShutDownCase{"StoreFails",
+                     false,
+                     true,
+                     "8",
+                     nullptr,
+                     "8",
+                     {{MessageKind::Failure,
+                       {"Instellingen kunnen niet worden bewaard:",
+                        "/home/jan/.config/Brakmor.conf", "Een deel van het pad is geen map."},
+                       MessageIcon::Warning,
+                       MessageButtons::Ok,
+                       "Let op",
+                       {}}}}),
     RowName());
+
+// A file the program is started with ("Open with") is the input; the output follows it as
+// a typed input does.
+struct OpenedFileCase {
+    std::string name;
+    bool replace;  // stored
+    bool relative;
+    bool outputFollows;
+};
+
+class OpenedFileTest : public ControllerTest, public testing::WithParamInterface<OpenedFileCase> {};
+
+TEST_P(OpenedFileTest, BecomesTheInput) {
+    const OpenedFileCase& c = GetParam();
+    store.values = With({{"ReplaceGSI", c.replace ? "1" : "0"}});
+    controller = std::make_unique<TessavoController>(view, dialogs, store);
+    controller->Form_Load(c.relative ? "nieuw.gsi" : fresh);
+
+    // A relative name is made absolute, so that it still names the file when it is stored.
+    const std::string expected =
+        c.relative ? test::FromFsPath(std::filesystem::current_path() / "nieuw.gsi") : fresh;
+    EXPECT_EQ(view.input, expected);
+    EXPECT_EQ(view.output, c.outputFollows ? expected : kOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, OpenedFileTest,
+                         testing::Values(OpenedFileCase{"ReplaceChecked", true, false, true},
+                                         OpenedFileCase{"OutputFree", false, false, false},
+                                         OpenedFileCase{"RelativeName", true, true, true}),
+                         RowName());
 
 // Every way the input changes, and the output following it only while replace is checked.
 
@@ -198,15 +254,20 @@ void Browse(ControllerTest& t) {
     t.controller->cmdInputGSI_Click();
 }
 void CancelBrowse(ControllerTest& t) { t.controller->cmdInputGSI_Click(); }
-void Drop(ControllerTest& t, const std::string& path) {
-    EXPECT_EQ(t.controller->Form_DragOver(path), t.controller->Form_DragDrop(path));
+void Drop(ControllerTest& t, const std::vector<std::string>& paths) {
+    EXPECT_EQ(t.controller->Form_DragOver(paths), t.controller->Form_DragDrop(paths));
 }
 void DropFile(ControllerTest& t) {
     WriteFile(t.fresh, kLine8);
-    Drop(t, t.fresh);
+    Drop(t, {t.fresh});
 }
-void DropFolder(ControllerTest& t) { Drop(t, test::FromFsPath(t.dir.path())); }
-void DropMissing(ControllerTest& t) { Drop(t, t.fresh); }
+void DropTwoFiles(ControllerTest& t) {
+    WriteFile(t.fresh, kLine8);
+    WriteFile(t.in, kLine8);
+    Drop(t, {t.fresh, t.in});
+}
+void DropFolder(ControllerTest& t) { Drop(t, {test::FromFsPath(t.dir.path())}); }
+void DropMissing(ControllerTest& t) { Drop(t, {t.fresh}); }
 
 enum Box { In, Out, New };  // the stored input, the stored output, the test's `fresh`
 
@@ -244,6 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"DroppedFileMovesTheOutputWhileChecked", true, {DropFile}, New, New, false},
         InputCase{"DroppedFileLeavesAFreeOutput", false, {DropFile}, New, Out, std::nullopt},
         InputCase{"DroppedFolderIsRefused", true, {DropFolder}, In, In, false},
+        InputCase{"DroppedTwoFilesAreRefused", true, {DropTwoFiles}, In, In, false},
         InputCase{"DroppedMissingFileIsRefused", false, {DropMissing}, In, Out, std::nullopt}),
     RowName());
 
@@ -349,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(Run, EventIntervalTest, testing::Values(0, 3'600'000));
 TEST_F(ControllerTest, FormatChangeDuringARunAppliesFromTheNextLine) {
     OpenRun(200, {{"OutFormat", "16"}});
     view.onEvents = [&](int pass) {
-        if (pass == 50) view.format = To8;
+        if (pass == 50) controller->optGSI8_Click();
     };
 
     controller->cmdProcessGSI_Click();
@@ -357,6 +419,40 @@ TEST_F(ControllerTest, FormatChangeDuringARunAppliesFromTheNextLine) {
     const std::string output = ReadFile(dir / "out.gsi");
     EXPECT_EQ(output.front(), '*');  // GSI-16
     EXPECT_TRUE(output.ends_with("\n" + kLine8 + "\r\n")) << output;
+}
+
+// The run asks for the format at every line, and the window handles its events only now
+// and then: neither may cost a call to the toolkit per line.
+TEST_F(ControllerTest, ARunCallsTheViewOnlyAHandfulOfTimes) {
+    OpenRun(10'000, {{"OutFormat", "16"}}, TessavoController::kEventInterval);
+    view.calls = 0;
+    const auto start = std::chrono::steady_clock::now();
+
+    controller->cmdProcessGSI_Click();
+
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(ReadFile(dir / "out.gsi").front(), '*');
+    EXPECT_LE(view.calls - view.eventPasses, 10);
+    EXPECT_LE(view.eventPasses, elapsed / TessavoController::kEventInterval + 1);
+}
+
+// On Windows a path pasted with quotes around it, or typed with a blank after it, names the
+// file itself, in the run and in the browse dialog; elsewhere such a name is taken as typed.
+TEST_F(ControllerTest, PathBoxesAreReadAsTypedPaths) {
+    OpenRun(3);
+    view.input = "\"" + in + "\" ";
+    view.output = in + ".";
+
+    controller->cmdProcessGSI_Click();
+    controller->cmdInputGSI_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].lines.front(), test::kWindows
+                                                     ? "Opgeschoond GSI bestand is gereed"
+                                                     : "Invoerbestand niet gevonden !");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const std::string folder = GetFilePath(in);
+    EXPECT_EQ(dialogs.fileRequests[0].request.directory, test::kWindows ? folder : "\"" + folder);
 }
 
 TEST_F(ControllerTest, SecondStartDuringARunIsIgnored) {

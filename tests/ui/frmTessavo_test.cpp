@@ -114,12 +114,14 @@ class frmTessavoTest : public QObject {
     void closedDuringRun();
     void droppedFile_data();
     void droppedFile();
+    void openedFileIsTheInput();
 
   private:
     void store(const Stored& values);
     Stored stored() const;
     frmTessavo& openWindow(const Stored& values, bool show = true,
-                           std::chrono::milliseconds eventInterval = std::chrono::milliseconds(15));
+                           std::chrono::milliseconds eventInterval = std::chrono::milliseconds(15),
+                           const std::optional<std::string>& openedFile = std::nullopt);
     template <typename T>
     T* control(const char* name) {
         T* widget = window_->findChild<T*>(QLatin1String(name));
@@ -163,9 +165,10 @@ Stored frmTessavoTest::stored() const {
 }
 
 frmTessavo& frmTessavoTest::openWindow(const Stored& values, bool show,
-                                       std::chrono::milliseconds eventInterval) {
+                                       std::chrono::milliseconds eventInterval,
+                                       const std::optional<std::string>& openedFile) {
     store(values);
-    window_ = std::make_unique<frmTessavo>(dialogs_, store_, eventInterval);
+    window_ = std::make_unique<frmTessavo>(dialogs_, store_, openedFile, eventInterval);
     if (show) {
         window_->show();
         window_->activateWindow();
@@ -287,6 +290,7 @@ void frmTessavoTest::windowAndFocusOrder() {
     QTest::keyClick(control<QCheckBox>("chkReplace"), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("optOutIsIn"));
     window_->close();
+    QCOMPARE(stored().value("OutFormat"), QString("0"));  // the format the keys chose
 }
 
 void frmTessavoTest::textsFit() {
@@ -409,7 +413,8 @@ void frmTessavoTest::completeRunInPlace() {
                        {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
                        MessageIcon::None,
                        MessageButtons::Ok,
-                       "Tessavo"};
+                       "Tessavo",
+                       {}};
     QVERIFY(dialogs_.messages.front() == done);
     QVERIFY(process->isDefault());
     QCOMPARE(cursorAtMessage, Qt::ArrowCursor);
@@ -472,24 +477,46 @@ void frmTessavoTest::closedDuringRun() {
 
 void frmTessavoTest::droppedFile_data() {
     QTest::addColumn<bool>("replace");
-    QTest::addColumn<QString>("dropped");  // a name in the test's folder, or an address
-    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QStringList>("dropped");  // names in the test's folder, or an address
+    QTest::addColumn<Qt::DropActions>("offered");
+    QTest::addColumn<Qt::DropAction>("proposed");
+    QTest::addColumn<Qt::DropAction>("taken");  // IgnoreAction: refused
 
-    QTest::newRow("file") << false << "dag 1.gsi" << true;
-    QTest::newRow("file, replace") << true << "dag 1.gsi" << true;
-    QTest::newRow("folder") << true << "metingen" << false;
-    QTest::newRow("web address") << false << "https://example.com/a.gsi" << false;
+    const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QTest::newRow("file") << false << QStringList{"dag 1.gsi"} << all << Qt::CopyAction
+                          << Qt::CopyAction;
+    QTest::newRow("file, replace")
+        << true << QStringList{"dag 1.gsi"} << all << Qt::LinkAction << Qt::LinkAction;
+    // The source would delete the file after a move.
+    QTest::newRow("move made a copy")
+        << false << QStringList{"dag 1.gsi"} << all << Qt::MoveAction << Qt::CopyAction;
+    QTest::newRow("move or link made a link")
+        << false << QStringList{"dag 1.gsi"} << (Qt::MoveAction | Qt::LinkAction) << Qt::MoveAction
+        << Qt::LinkAction;
+    QTest::newRow("move only") << false << QStringList{"dag 1.gsi"}
+                               << Qt::DropActions(Qt::MoveAction) << Qt::MoveAction
+                               << Qt::IgnoreAction;
+    QTest::newRow("two files") << false << QStringList{"dag 1.gsi", "dag 1.gsi"} << all
+                               << Qt::CopyAction << Qt::IgnoreAction;
+    QTest::newRow("folder") << true << QStringList{"metingen"} << all << Qt::CopyAction
+                            << Qt::IgnoreAction;
+    QTest::newRow("web address") << false << QStringList{"https://example.com/a.gsi"} << all
+                                 << Qt::CopyAction << Qt::IgnoreAction;
 }
 
 void frmTessavoTest::droppedFile() {
     QFETCH(bool, replace);
-    QFETCH(QString, dropped);
-    QFETCH(bool, taken);
+    QFETCH(QStringList, dropped);
+    QFETCH(Qt::DropActions, offered);
+    QFETCH(Qt::DropAction, proposed);
+    QFETCH(Qt::DropAction, taken);
 
     WriteAll(path("dag 1.gsi"), Lines({Gsi8Line(1)}));
     QVERIFY(QDir(dir_->path()).mkdir("metingen"));
-    const QUrl url =
-        dropped.startsWith("https:") ? QUrl(dropped) : QUrl::fromLocalFile(path(dropped));
+    QList<QUrl> urls;
+    for (const QString& name : dropped) {
+        urls << (name.startsWith("https:") ? QUrl(name) : QUrl::fromLocalFile(path(name)));
+    }
     openWindow({{"InputGSI", "/data/in.gsi"},
                 {"OutputGSI", "/data/out.gsi"},
                 {"ReplaceGSI", replace ? "1" : "0"},
@@ -498,16 +525,27 @@ void frmTessavoTest::droppedFile() {
     // Dropped on the input box, which leaves the drop to the window.
     const QPoint onInputBox = control<QLineEdit>("txtInputGSI")->mapTo(window_.get(), QPoint(5, 5));
     QMimeData data;
-    data.setUrls({url});
-    QDragEnterEvent enter(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    data.setUrls(urls);
+    // The proposed action is the one the keyboard's modifiers ask for: Shift for a move.
+    const Qt::KeyboardModifiers modifiers = proposed == Qt::MoveAction ? Qt::ShiftModifier
+                                            : proposed == Qt::LinkAction
+                                                ? Qt::ControlModifier | Qt::ShiftModifier
+                                                : Qt::ControlModifier;
+    QDragEnterEvent enter(onInputBox, offered, &data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(window_->windowHandle(), &enter);
-    QDragMoveEvent move(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCOMPARE(enter.proposedAction(), proposed);
+    QDragMoveEvent move(onInputBox, offered, &data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(window_->windowHandle(), &move);
-    QCOMPARE(move.isAccepted(), taken);
-    QDropEvent drop(onInputBox, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCOMPARE(move.isAccepted(), taken != Qt::IgnoreAction);
+    if (move.isAccepted()) QCOMPARE(move.dropAction(), taken);
+    QDropEvent drop(onInputBox, offered, &data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(window_->windowHandle(), &drop);
+    QCOMPARE(drop.isAccepted(), taken != Qt::IgnoreAction);
+    if (drop.isAccepted()) QCOMPARE(drop.dropAction(), taken);
 
-    const QString input = taken ? QDir::toNativeSeparators(path(dropped)) : "/data/in.gsi";
+    const QString input = taken != Qt::IgnoreAction
+                              ? QDir::toNativeSeparators(path(dropped.front()))
+                              : "/data/in.gsi";
     QCOMPARE(control<QLineEdit>("txtInputGSI")->text(), input);
     QCOMPARE(control<QLineEdit>("txtOutputGSI")->text(), replace ? input : "/data/out.gsi");
     QCOMPARE(control<QCheckBox>("chkReplace")->isChecked(), replace);
@@ -515,6 +553,15 @@ void frmTessavoTest::droppedFile() {
     QVERIFY(control<QRadioButton>("optGSI8")->isChecked());
     QCOMPARE(dialogs_.messages.size() + dialogs_.fileRequests.size(), 0u);
     window_->close();
+}
+
+// The path that the program is started with goes to the controller's start-up.
+void frmTessavoTest::openedFileIsTheInput() {
+    const QString file = path("dag 1.gsi");
+    openWindow({{"InputGSI", "/data/in.gsi"}, {"ReplaceGSI", "1"}}, false,
+               std::chrono::milliseconds(15), file.toStdString());
+    QCOMPARE(control<QLineEdit>("txtInputGSI")->text(), file);
+    QCOMPARE(control<QLineEdit>("txtOutputGSI")->text(), file);
 }
 
 QTEST_MAIN(frmTessavoTest)

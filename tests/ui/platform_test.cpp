@@ -66,26 +66,34 @@ void PlatformTest::messageBox_data() {
     QTest::addColumn<MessageIcon>("icon");
     QTest::addColumn<MessageButtons>("buttons");
     QTest::addColumn<QString>("press");  // a button's text, or a key
+    QTest::addColumn<QStringList>("details");
     QTest::addColumn<QStringList>("buttonTexts");
     QTest::addColumn<MessageAnswer>("answer");
 
     const QStringList okCancel{"OK", "Annuleren"};
-    QTest::newRow("warning, Cancel") << MessageIcon::Warning << MessageButtons::OkCancel
-                                     << "Annuleren" << okCancel << MessageAnswer::Cancel;
+    const QStringList cut{"regel 12, woord 81: +0000000286150753 wordt +86150753",
+                          "regel 20 blijft ongewijzigd"};
+    QTest::newRow("warning, Cancel")
+        << MessageIcon::Warning << MessageButtons::OkCancel << "Annuleren" << QStringList()
+        << okCancel << MessageAnswer::Cancel;
     QTest::newRow("Esc cancels") << MessageIcon::Warning << MessageButtons::OkCancel << "Esc"
-                                 << okCancel << MessageAnswer::Cancel;
+                                 << QStringList() << okCancel << MessageAnswer::Cancel;
     QTest::newRow("plain, OK only") << MessageIcon::None << MessageButtons::Ok << "Enter"
-                                    << QStringList{"OK"} << MessageAnswer::Ok;
+                                    << QStringList() << QStringList{"OK"} << MessageAnswer::Ok;
+    // The list behind a button of its own, which leaves OK the button that Esc presses.
+    QTest::newRow("details, Esc") << MessageIcon::Warning << MessageButtons::Ok << "Esc" << cut
+                                  << QStringList{"Details tonen...", "OK"} << MessageAnswer::Ok;
 }
 
 void PlatformTest::messageBox() {
     QFETCH(MessageIcon, icon);
     QFETCH(MessageButtons, buttons);
     QFETCH(QString, press);
+    QFETCH(QStringList, details);
     QFETCH(QStringList, buttonTexts);
     QFETCH(MessageAnswer, answer);
 
-    QString text, title;
+    QString text, title, detailedText;
     QWidget* boxParent = nullptr;
     QMessageBox::Icon shownIcon{};
     QStringList shownButtons;
@@ -94,6 +102,7 @@ void PlatformTest::messageBox() {
         QVERIFY(box);
         text = box->text();
         title = box->windowTitle();
+        detailedText = box->detailedText();
         boxParent = box->parentWidget();
         shownIcon = box->icon();
         for (QAbstractButton* button : box->buttons()) {
@@ -113,16 +122,20 @@ void PlatformTest::messageBox() {
     });
     tessavo::QtDialogs dialogs;
     dialogs.SetParent(&parent_);
+    std::vector<std::string> detailLines;
+    for (const QString& line : details) detailLines.push_back(line.toStdString());
     const MessageAnswer given =
         dialogs.ShowMessage(Message{tessavo::MessageKind::Question,
                                     {"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"},
                                     icon,
                                     buttons,
-                                    "Let op"});
+                                    "Let op",
+                                    detailLines});
 
     QCOMPARE(given, answer);
     QCOMPARE(text, QString("Uitvoerbestand bestaat al ! <a.gsi>\nDoorgaan?"));
     QCOMPARE(title, QString("Let op"));
+    QCOMPARE(detailedText, details.join('\n'));
     QCOMPARE(boxParent, &parent_);
     QCOMPARE(shownIcon, icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     shownButtons.sort();
@@ -229,7 +242,7 @@ void PlatformTest::settingsStore() {
         store.Write("InputGSI", "");
         store.Write("OutputGSI", "C:\\MÉTINGEN\\TEST.GSI");
         store.Write("OutFormat", " 8");
-        store.Flush();
+        QCOMPARE(store.Flush(), std::nullopt);
     }
     QFile file(config + "/Brakmor.conf");
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -242,6 +255,16 @@ void PlatformTest::settingsStore() {
     QCOMPARE(QString::fromStdString(store.Read("OutputGSI", "")),
              QString("C:\\MÉTINGEN\\TEST.GSI"));
     QCOMPARE(QString::fromStdString(store.Read("OutFormat", "0")), QString(" 8"));
+
+    // A store that cannot be written names its file and the system's reason.
+    QFile plain(dir_.filePath("gewoon bestand"));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString unwritable = plain.fileName() + "/config/Brakmor.conf";
+    tessavo::IniSettingsStore failing(unwritable);
+    failing.Write("InputGSI", "C:\\TEST.GSI");
+    const tessavo::SettingsFailure failure{unwritable.toStdString(),
+                                           std::make_error_code(std::errc::not_a_directory)};
+    QCOMPARE(failing.Flush(), std::optional(failure));
 }
 
 QTEST_MAIN(PlatformTest)

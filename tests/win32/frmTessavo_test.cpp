@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <optional>
@@ -57,7 +59,7 @@ void PostAction(std::function<void()> action) {
 class WindowTest : public testing::Test {
   public:
     void Open(SettingsStore& settings) {
-        window.emplace(dialogs, settings, 0ms);
+        window.emplace(dialogs, settings, std::nullopt, 0ms);
         window->Show();
         window->HandleWaitingMessages();
     }
@@ -148,7 +150,7 @@ struct StartCase {
     const char* zero;  // a key stored as the number 0
     std::string input, output;
     bool replace, autoBackup;
-    OutputFormat format;
+    Control option;
 };
 
 class StartUpTest : public WindowTest, public testing::WithParamInterface<StartCase> {};
@@ -168,7 +170,7 @@ TEST_P(StartUpTest, FillsTheControlsFromTheRegistry) {
     EXPECT_EQ(Checked(Control::chkReplace), c.replace);
     EXPECT_EQ(IsWindowEnabled(At(Control::txtOutputGSI)) != 0, !c.replace);
     EXPECT_EQ(Checked(Control::chkAutoBackup), c.autoBackup);
-    EXPECT_EQ(window->SelectedFormat(), c.format);
+    EXPECT_TRUE(Checked(c.option));
 }
 
 const Stored kFilled = {{"InputGSI", kPath},
@@ -180,12 +182,11 @@ const Stored kBad = {{"InputGSI", ""}, {"AutoBackup", "7"}, {"OutFormat", "08"}}
 
 INSTANTIATE_TEST_SUITE_P(Registry, StartUpTest,
                          testing::Values(StartCase{"Empty", Stored(), nullptr, "C:\\TEST.GSI",
-                                                   "C:\\TEST.GSI", true, true,
-                                                   OutputFormat::SameAsInput},
+                                                   "C:\\TEST.GSI", true, true, Control::optOutIsIn},
                                          StartCase{"Filled", kFilled, nullptr, kPath, "D:\\uit.gsi",
-                                                   false, false, OutputFormat::Gsi16},
+                                                   false, false, Control::optGSI16},
                                          StartCase{"BadValues", kBad, "ReplaceGSI", "", "", true,
-                                                   true, OutputFormat::SameAsInput}),
+                                                   true, Control::optOutIsIn}),
                          test::RowName());
 
 // Every way out stores the settings in the registry and closes the window.
@@ -355,6 +356,25 @@ TEST_P(DpiTest, LayoutScalesAndNothingIsCutOff) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, DpiTest, testing::Values(96u, 144u, 192u));
 
+// A key that cannot be made (below a volatile key, which only volatile keys may be) is
+// reported with its place and the registry's reason, once.
+TEST(Registry, StoreReportsWhatCannotBeWritten) {
+    RegistryKey parent;
+    HKEY made = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, parent.name().c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &made, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(made);
+    RegistrySettingsStore store(parent.name() + L"\\Tessavo");
+    store.Write("InputGSI", "C:\\TEST.GSI");
+    store.Write("OutputGSI", "C:\\TEST.GSI");
+
+    const SettingsFailure failure{"HKEY_CURRENT_USER\\" + Narrow(parent.name()) + "\\Tessavo",
+                                  {ERROR_CHILD_MUST_BE_VOLATILE, std::system_category()}};
+    EXPECT_EQ(store.Flush(), std::optional(failure));
+    EXPECT_EQ(store.Flush(), std::nullopt);
+}
+
 // The resources that the program, and this test program, carry: the version information,
 // the manifest (common controls 6, dpi awareness) and the icon.
 TEST(Resources, VersionManifestAndIcon) {
@@ -408,8 +428,9 @@ void AnswerNextDialog(HWND owner, std::function<void(HWND dialog)> answer) {
 }
 
 std::wstring Caption(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -418,7 +439,7 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
     Win32Dialogs real;
     store.values = {
         {"InputGSI", "C:\\weg\\niets.gsi"}, {"OutputGSI", dir / "oud.gsi"}, {"ReplaceGSI", "0"}};
-    window.emplace(real, store, 0ms);
+    window.emplace(real, store, std::nullopt, 0ms);
     real.SetOwner(window->Window());
     window->Show();
 
@@ -454,7 +475,108 @@ TEST_F(WindowTest, RealMessageBoxAndSaveDialog) {
     EXPECT_EQ(
         lstrcmpiW(Widen(Text(Control::txtOutputGSI)).c_str(), Widen(dir / "meting.GSI").c_str()), 0)
         << Text(Control::txtOutputGSI);
-    window->Close();
+    PostMessageW(window->Window(), WM_CLOSE, 0, 0);
+    window->HandleWaitingMessages();
+}
+
+// A message with details is a task dialog, its list folded away under a button of its own.
+// A task dialog does not scroll: a list longer than the screen ends where the screen does,
+// so that the box, opened, stays on the screen with its buttons.
+TEST_F(WindowTest, RealTaskDialogOffersTheDetailsThatFitTheScreen) {
+    Open();
+    Win32Dialogs real(window->Window());
+    std::vector<std::wstring> texts;
+    RECT box{};
+    AnswerNextDialog(window->Window(), [&](HWND dialog) {
+        texts.push_back(Caption(dialog));
+        std::vector<HWND> children;
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM found) {
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            texts.push_back(Caption(child));
+            if (texts.back() == L"Details tonen") SendMessageW(child, BM_CLICK, 0, 0);
+        }
+        // Where it stands once it has settled.
+        AnswerNextDialog(window->Window(), [&](HWND settled) {
+            GetWindowRect(settled, &box);
+            PostMessageW(settled, WM_COMMAND, IDOK, 0);
+        });
+    });
+    const std::size_t total = 5000;
+    const MessageAnswer answer =
+        real.ShowMessage({MessageKind::Report,
+                          {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  5000"},
+                          MessageIcon::Warning,
+                          MessageButtons::Ok,
+                          "Tessavo",
+                          std::vector<std::string>(total, "regel 20 blijft ongewijzigd")});
+
+    EXPECT_EQ(answer, MessageAnswer::Ok);
+    for (const wchar_t* text :
+         {L"Tessavo", L"Opgeschoond GSI bestand is gereed\nAantal meetregels:  5000"}) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << Narrow(text);
+    }
+    const auto list = std::find_if(texts.begin(), texts.end(), [](const std::wstring& text) {
+        return text.starts_with(L"regel 20");
+    });
+    ASSERT_NE(list, texts.end());
+    const std::size_t shown =
+        static_cast<std::size_t>(std::count(list->begin(), list->end(), L'\n'));
+    EXPECT_GT(shown, 5u);
+    EXPECT_EQ(list->substr(list->rfind(L'\n') + 1),
+              L"\u2026 en nog " + std::to_wstring(total - shown) +
+                  L" regels van de lijst, die hier niet passen.");
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window->Window(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_GE(box.top, monitor.rcWork.top);
+    EXPECT_LE(box.bottom, monitor.rcWork.bottom);
+}
+
+// Tessavo.exe started with a path, as Explorer's "Open with" starts it, shows the path in
+// its input box; closing it stores the path in the user's settings.
+TEST(Program, StartsWithTheOpenedFile) {
+    const std::wstring userKey = RegistrySettingsStore::kUserKey;
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey.c_str());
+    test::TempDir dir;
+    const std::string file = dir / "m\xC3\xA9ting 1.gsi";
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program =
+        std::wstring(self, std::wcsrchr(self, L'\\') + 1) + Widen(TESSAVO_PROGRAM_FROM_TESTS);
+    std::replace(program.begin(), program.end(), L'/', L'\\');
+    std::wstring command = L"\"" + program + L"\" \"" + Widen(file) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+
+    // Its window, once it is there; the tests' own windows are closed by now.
+    HWND shown = nullptr;
+    for (int tries = 0; tries < 200 && !shown; ++tries) {
+        Sleep(100);
+        shown = FindWindowW(nullptr, L"Cleaner voor Leica GSI files");
+    }
+    ASSERT_NE(shown, nullptr);
+    wchar_t input[MAX_PATH] = {};
+    GetDlgItemTextW(shown, frmTessavo::DialogId(Control::txtInputGSI), input, MAX_PATH);
+    PostMessageW(shown, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20'000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    EXPECT_EQ(Narrow(input), file);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(RegistrySettingsStore().Read("InputGSI", "?"), file);
+    RegDeleteTreeW(HKEY_CURRENT_USER, userKey.c_str());
 }
 
 }  // namespace

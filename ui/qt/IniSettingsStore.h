@@ -22,7 +22,8 @@ class IniSettingsStore final : public SettingsStore {
 
     std::string Read(const std::string& key, const std::string& defaultValue) const override;
     void Write(const std::string& key, const std::string& value) override;
-    void Flush() override;
+    // A failure names the file and the system's reason.
+    std::optional<SettingsFailure> Flush() override;
 
   private:
     QSettings settings_;

@@ -43,13 +43,18 @@ std::optional<std::string> ExecFileDialog(QWidget* parent, const FileDialogReque
 }  // namespace
 
 MessageAnswer QtDialogs::ShowMessage(const Message& message) {
-    QStringList lines;
-    for (const std::string& line : message.lines) {
-        lines << QString::fromStdString(line);
-    }
+    const auto joined = [](const std::vector<std::string>& lines) {
+        QStringList texts;
+        for (const std::string& line : lines) {
+            texts << QString::fromStdString(line);
+        }
+        return texts.join(u'\n');
+    };
     QMessageBox box(parent_);
     box.setTextFormat(Qt::PlainText);  // paths may hold "<" or "&"
-    box.setText(lines.join(u'\n'));
+    box.setText(joined(message.lines));
+    // Shown on request, under "Details tonen...".
+    box.setDetailedText(joined(message.details));
     box.setWindowTitle(QString::fromStdString(message.title.value_or(std::string())));
     box.setIcon(message.icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (message.buttons == MessageButtons::OkCancel) {
@@ -57,6 +62,8 @@ MessageAnswer QtDialogs::ShowMessage(const Message& message) {
         box.setEscapeButton(QMessageBox::Cancel);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        // Beside the details button OK is no longer the only button, which Esc would press.
+        box.setEscapeButton(QMessageBox::Ok);
     }
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;

@@ -17,6 +17,9 @@
 #include <QRadioButton>
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "WindowDesign.h"
 
@@ -103,24 +106,71 @@ QWidget* MakeWidget(const ControlDesign& design, QWidget* parent) {
     return new QLabel(caption, parent);  // not reached: every kind has its case
 }
 
+// The local files that a drag brings; anything else (a web address, text) is no file.
+std::vector<std::string> DraggedFiles(const QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        paths.push_back(url.isLocalFile()
+                            ? QDir::toNativeSeparators(url.toLocalFile()).toStdString()
+                            : std::string());
+    }
+    return paths;
+}
+
+// A drop is taken as a copy, or else as a link, never as a move: after a move the source
+// may delete the file that has just become the input.
+std::optional<Qt::DropAction> CopyOrLink(const QDropEvent* event) {
+    const Qt::DropAction proposed = event->proposedAction();
+    if (proposed == Qt::CopyAction || proposed == Qt::LinkAction) return proposed;
+    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) return action;
+    }
+    return std::nullopt;
+}
+
+// Takes a drag, or its drop, as a copy or a link when `takes` takes its files; refuses it
+// otherwise, which the cursor shows.
+void Answer(QDropEvent* event, const std::function<bool(const std::vector<std::string>&)>& takes) {
+    const std::optional<Qt::DropAction> action = CopyOrLink(event);
+    if (action && takes(DraggedFiles(event))) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
 }  // namespace
 
 frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       const std::optional<std::string>& openedFile,
                        std::chrono::milliseconds eventInterval)
     : QDialog(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       controller_(*this, dialogs, store, eventInterval) {
     CreateControls();
-    TessavoController& c = controller_;
     // clicked and textEdited come from the user only; what follows from the program's own
-    // changes the controller does itself.
-    connect(chkReplace, &QCheckBox::clicked, this, [&c] { c.chkReplace_Click(); });
-    connect(txtInputGSI, &QLineEdit::textEdited, this, [&c] { c.txtInputGSI_Change(); });
-    connect(cmdInputGSI, &QPushButton::clicked, this, [&c] { c.cmdInputGSI_Click(); });
-    connect(cmdOutputGSI, &QPushButton::clicked, this, [&c] { c.cmdOutputGSI_Click(); });
-    connect(cmdProcessGSI, &QPushButton::clicked, this, [&c] { c.cmdProcessGSI_Click(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [&c] { c.cmdCancel_Click(); });
-    controller_.Form_Load();
+    // changes the controller does itself. An option reports every change of its selection,
+    // the program's own too, which the controller already knows.
+    for (const auto& [control, handler] : TessavoController::kClickHandlers) {
+        auto* button = At<QAbstractButton>(control);
+        if (Design(control).kind == ControlKind::Option) {
+            connect(button, &QAbstractButton::toggled, this, [this, handler](bool checked) {
+                if (checked) (controller_.*handler)();
+            });
+        } else {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, handler] { (controller_.*handler)(); });
+        }
+    }
+    connect(At<QLineEdit>(Control::txtInputGSI), &QLineEdit::textEdited, this,
+            [this] { controller_.txtInputGSI_Change(); });
+    controller_.Form_Load(openedFile);
+}
+
+template <class Widget>
+Widget* frmTessavo::At(Control control) const {
+    return static_cast<Widget*>(controls_[static_cast<std::size_t>(control)]);
 }
 
 void frmTessavo::CreateControls() {
@@ -135,10 +185,8 @@ void frmTessavo::CreateControls() {
     // A file dropped anywhere on the window, text boxes included, becomes the input path.
     setAcceptDrops(true);
 
-    std::array<QWidget*, kControlCount> made{};
-    const auto at = [&made](Control control) { return made[static_cast<std::size_t>(control)]; };
     for (const ControlDesign& design : Design().controls) {
-        QWidget* widget = MakeWidget(design, design.inFrame ? at(Control::Frame2) : this);
+        QWidget* widget = MakeWidget(design, design.inFrame ? At<QWidget>(Control::Frame2) : this);
         widget->setObjectName(QLatin1String(design.name));
         widget->setGeometry(Pixels(design.place));
         widget->setToolTip(QString::fromUtf8(design.toolTip));
@@ -151,29 +199,13 @@ void frmTessavo::CreateControls() {
                              QColor(kDarkBlue.red, kDarkBlue.green, kDarkBlue.blue));
             widget->setPalette(palette);
         }
-        made[static_cast<std::size_t>(design.control)] = widget;
+        controls_[static_cast<std::size_t>(design.control)] = widget;
     }
-    const auto take = [&at]<class Widget>(Widget*& member, Control control) {
-        member = qobject_cast<Widget*>(at(control));
-    };
-    take(lblVersion, Control::lblVersion);
-    take(txtInputGSI, Control::txtInputGSI);
-    take(cmdInputGSI, Control::cmdInputGSI);
-    take(optGSI8, Control::optGSI8);
-    take(chkReplace, Control::chkReplace);
-    take(optGSI16, Control::optGSI16);
-    take(chkAutoBackup, Control::chkAutoBackup);
-    take(optOutIsIn, Control::optOutIsIn);
-    take(lblOutputGSI, Control::lblOutputGSI);
-    take(txtOutputGSI, Control::txtOutputGSI);
-    take(cmdOutputGSI, Control::cmdOutputGSI);
-    take(cmdProcessGSI, Control::cmdProcessGSI);
-    take(cmdCancel, Control::cmdCancel);
-    SelectFormat(OutputFormat::SameAsInput);
+    SelectOption(Control::optOutIsIn);
 
     // The design's order is the tab order of the controls that take the focus.
     QWidget* previous = nullptr;
-    for (QWidget* widget : made) {
+    for (QWidget* widget : controls_) {
         if (widget->focusPolicy() == Qt::NoFocus) {
             continue;
         }
@@ -182,7 +214,7 @@ void frmTessavo::CreateControls() {
         }
         previous = widget;
     }
-    txtInputGSI->setFocus();
+    At<QWidget>(Control::txtInputGSI)->setFocus();
 }
 
 void frmTessavo::closeEvent(QCloseEvent* event) {
@@ -193,73 +225,62 @@ void frmTessavo::closeEvent(QCloseEvent* event) {
 // Esc.
 void frmTessavo::reject() { controller_.cmdCancel_Click(); }
 
-// A drop brings one local file's path; anything else (a web address, text) brings none.
-static std::string DroppedPath(const QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    return urls.isEmpty() || !urls.first().isLocalFile()
-               ? std::string()
-               : QDir::toNativeSeparators(urls.first().toLocalFile()).toStdString();
-}
-
 void frmTessavo::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void frmTessavo::dragMoveEvent(QDragMoveEvent* event) {
-    if (controller_.Form_DragOver(DroppedPath(event))) {
-        event->acceptProposedAction();
-    }
+    Answer(event, [this](const std::vector<std::string>& paths) {
+        return controller_.Form_DragOver(paths);
+    });
 }
 
 void frmTessavo::dropEvent(QDropEvent* event) {
-    if (controller_.Form_DragDrop(DroppedPath(event))) {
-        event->acceptProposedAction();
-    }
+    Answer(event, [this](const std::vector<std::string>& paths) {
+        return controller_.Form_DragDrop(paths);
+    });
 }
 
 void frmTessavo::SetVersionText(const std::string& text) {
-    lblVersion->setText(QString::fromStdString(text));
+    At<QLabel>(Control::lblVersion)->setText(QString::fromStdString(text));
 }
 
-std::string frmTessavo::InputPath() const { return txtInputGSI->text().toStdString(); }
+std::string frmTessavo::InputPath() const {
+    return At<QLineEdit>(Control::txtInputGSI)->text().toStdString();
+}
 
 void frmTessavo::SetInputPath(const std::string& path) {
-    txtInputGSI->setText(QString::fromStdString(path));
+    At<QLineEdit>(Control::txtInputGSI)->setText(QString::fromStdString(path));
 }
 
-std::string frmTessavo::OutputPath() const { return txtOutputGSI->text().toStdString(); }
+std::string frmTessavo::OutputPath() const {
+    return At<QLineEdit>(Control::txtOutputGSI)->text().toStdString();
+}
 
 void frmTessavo::SetOutputPath(const std::string& path) {
-    txtOutputGSI->setText(QString::fromStdString(path));
+    At<QLineEdit>(Control::txtOutputGSI)->setText(QString::fromStdString(path));
 }
 
-bool frmTessavo::ReplaceChecked() const { return chkReplace->isChecked(); }
+bool frmTessavo::ReplaceChecked() const { return At<QCheckBox>(Control::chkReplace)->isChecked(); }
 
-void frmTessavo::SetReplaceChecked(bool checked) { chkReplace->setChecked(checked); }
-
-bool frmTessavo::AutoBackupChecked() const { return chkAutoBackup->isChecked(); }
-
-void frmTessavo::SetAutoBackupChecked(bool checked) { chkAutoBackup->setChecked(checked); }
-
-OutputFormat frmTessavo::SelectedFormat() const {
-    if (optGSI16->isChecked()) {
-        return OutputFormat::Gsi16;
-    }
-    return optGSI8->isChecked() ? OutputFormat::Gsi8 : OutputFormat::SameAsInput;
+void frmTessavo::SetReplaceChecked(bool checked) {
+    At<QCheckBox>(Control::chkReplace)->setChecked(checked);
 }
 
-void frmTessavo::SelectFormat(OutputFormat format) {
-    QRadioButton* option = format == OutputFormat::Gsi8    ? optGSI8
-                           : format == OutputFormat::Gsi16 ? optGSI16
-                                                           : optOutIsIn;
-    option->setChecked(true);
+bool frmTessavo::AutoBackupChecked() const {
+    return At<QCheckBox>(Control::chkAutoBackup)->isChecked();
 }
+
+void frmTessavo::SetAutoBackupChecked(bool checked) {
+    At<QCheckBox>(Control::chkAutoBackup)->setChecked(checked);
+}
+
+void frmTessavo::SelectOption(Control option) { At<QRadioButton>(option)->setChecked(true); }
 
 void frmTessavo::EnableOutput(bool enabled) {
-    lblOutputGSI->setEnabled(enabled);
-    txtOutputGSI->setEnabled(enabled);
-    QPalette palette = txtOutputGSI->palette();
+    for (Control control : kOutputControls) At<QWidget>(control)->setEnabled(enabled);
+    auto* box = At<QLineEdit>(Control::txtOutputGSI);
+    QPalette palette = box->palette();
     palette.setColor(QPalette::Base, enabled ? QColor(Qt::white) : palette.color(QPalette::Button));
-    txtOutputGSI->setPalette(palette);
-    cmdOutputGSI->setEnabled(enabled);
+    box->setPalette(palette);
 }
 
 void frmTessavo::SetBusy(bool busy) {
@@ -270,7 +291,7 @@ void frmTessavo::SetBusy(bool busy) {
     }
 }
 
-void frmTessavo::MakeProcessDefault() { cmdProcessGSI->setDefault(true); }
+void frmTessavo::MakeProcessDefault() { At<QPushButton>(Control::cmdProcessGSI)->setDefault(true); }
 
 void frmTessavo::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 

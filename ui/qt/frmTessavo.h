@@ -3,16 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <chrono>
+#include <optional>
+#include <string>
 
 #include "TessavoController.h"
 #include "TessavoView.h"
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace tessavo {
 
@@ -26,8 +23,10 @@ class frmTessavo final : public QDialog, private TessavoView {
     Q_OBJECT
 
   public:
-    // `eventInterval`: see TessavoController; tests pass 0.
+    // Runs the start-up, with `openedFile` as the input path when the program was started
+    // with one. `eventInterval`: see TessavoController; tests pass 0.
     frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               const std::optional<std::string>& openedFile = std::nullopt,
                std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
 
     bool IsRunning() const { return controller_.IsRunning(); }
@@ -41,6 +40,9 @@ class frmTessavo final : public QDialog, private TessavoView {
 
   private:
     void CreateControls();
+    // The widget made for `control`, as the class it was made with.
+    template <class Widget>
+    Widget* At(Control control) const;
 
     // TessavoView: the controls as the controller sees them.
     void SetVersionText(const std::string& text) override;
@@ -52,8 +54,7 @@ class frmTessavo final : public QDialog, private TessavoView {
     void SetReplaceChecked(bool checked) override;
     bool AutoBackupChecked() const override;
     void SetAutoBackupChecked(bool checked) override;
-    OutputFormat SelectedFormat() const override;
-    void SelectFormat(OutputFormat format) override;
+    void SelectOption(Control option) override;
     void EnableOutput(bool enabled) override;
     void SetBusy(bool busy) override;
     void MakeProcessDefault() override;
@@ -61,21 +62,7 @@ class frmTessavo final : public QDialog, private TessavoView {
     void Close() override;
 
     TessavoController controller_;
-
-    // The controls that the view reads or changes after it has made them.
-    QLabel* lblVersion = nullptr;
-    QLineEdit* txtInputGSI = nullptr;
-    QPushButton* cmdInputGSI = nullptr;
-    QRadioButton* optGSI8 = nullptr;
-    QCheckBox* chkReplace = nullptr;
-    QRadioButton* optGSI16 = nullptr;
-    QCheckBox* chkAutoBackup = nullptr;
-    QRadioButton* optOutIsIn = nullptr;
-    QLabel* lblOutputGSI = nullptr;
-    QLineEdit* txtOutputGSI = nullptr;
-    QPushButton* cmdOutputGSI = nullptr;
-    QPushButton* cmdProcessGSI = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    std::array<QWidget*, kControlCount> controls_{};  // in the order of Control
 };
 
 }  // namespace tessavo

@@ -2,22 +2,12 @@
 // RegistrySettingsStore: REG_SZ values read and written with the registry's wide calls.
 #include "RegistrySettingsStore.h"
 
-#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "Utf16.h"
 
 namespace tessavo::win32 {
-
-namespace {
-
-void Check(LSTATUS status, const char* what) {
-    if (status != ERROR_SUCCESS) {
-        throw std::system_error(static_cast<int>(status), std::system_category(), what);
-    }
-}
-
-}  // namespace
 
 RegistrySettingsStore::RegistrySettingsStore(std::wstring subKey) : subKey_(std::move(subKey)) {}
 
@@ -46,20 +36,30 @@ std::string RegistrySettingsStore::Read(const std::string& key,
 }
 
 void RegistrySettingsStore::Write(const std::string& key, const std::string& value) {
+    LSTATUS status = ERROR_SUCCESS;
     if (!written_) {
-        Check(RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &written_, nullptr),
-              "cannot create the settings key");
+        status = RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                 nullptr, &written_, nullptr);
+        if (status != ERROR_SUCCESS) written_ = nullptr;
     }
-    const std::wstring text = Widen(value);
-    Check(RegSetValueExW(written_, Widen(key).c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-          "cannot write a setting");
+    if (written_) {
+        const std::wstring text = Widen(value);
+        status = RegSetValueExW(written_, Widen(key).c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    Keep(status);
 }
 
-void RegistrySettingsStore::Flush() {
-    if (written_) RegFlushKey(written_);
+std::optional<SettingsFailure> RegistrySettingsStore::Flush() {
+    if (written_) Keep(RegFlushKey(written_));
+    return std::exchange(failure_, std::nullopt);
+}
+
+void RegistrySettingsStore::Keep(LSTATUS status) {
+    if (status == ERROR_SUCCESS || failure_) return;
+    failure_ = SettingsFailure{"HKEY_CURRENT_USER\\" + Narrow(subKey_),
+                               std::error_code(static_cast<int>(status), std::system_category())};
 }
 
 }  // namespace tessavo::win32

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "SettingsStore.h"
@@ -26,13 +27,17 @@ class RegistrySettingsStore final : public SettingsStore {
 
     // A value that is missing, or is not a text (REG_SZ), gives the default.
     std::string Read(const std::string& key, const std::string& defaultValue) const override;
-    // Throws std::system_error when the key cannot be made or the value not written.
     void Write(const std::string& key, const std::string& value) override;
-    void Flush() override;
+    // A failure names the key as HKEY_CURRENT_USER\... and the registry's error.
+    std::optional<SettingsFailure> Flush() override;
 
   private:
+    // Keeps the first failure until the next Flush reports it.
+    void Keep(LSTATUS status);
+
     std::wstring subKey_;
     HKEY written_ = nullptr;  // open from the first write on
+    std::optional<SettingsFailure> failure_;
 };
 
 }  // namespace tessavo::win32

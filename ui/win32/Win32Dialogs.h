@@ -15,7 +15,8 @@ class Win32Dialogs final : public Dialogs {
     void SetOwner(HWND owner) { owner_ = owner; }
 
     // The lines one under another; the warning icon and the buttons as asked, in the
-    // system's language.
+    // system's language. A message with details is a task dialog that shows them on
+    // request, or a plain message box without them where task dialogs are missing.
     MessageAnswer ShowMessage(const Message& message) override;
     // A cancel and a failure of the dialog itself both give nothing.
     std::optional<std::string> ShowOpenDialog(const FileDialogRequest& request) override;

@@ -64,17 +64,6 @@ Twips InWindow(const ControlDesign& design) {
     return place;
 }
 
-int DialogId(Control control) {
-    switch (control) {
-        case Control::cmdProcessGSI:
-            return IDOK;  // the default button: Enter
-        case Control::cmdCancel:
-            return IDCANCEL;  // Esc
-        default:
-            return 1000 + static_cast<int>(control);
-    }
-}
-
 Control FromDialogId(int id) {
     if (id == IDOK) return Control::cmdProcessGSI;
     if (id == IDCANCEL) return Control::cmdCancel;
@@ -166,9 +155,21 @@ struct alignas(4) EmptyDialog {
 
 }  // namespace
 
+int frmTessavo::DialogId(Control control) {
+    switch (control) {
+        case Control::cmdProcessGSI:
+            return IDOK;  // the default button: Enter
+        case Control::cmdCancel:
+            return IDCANCEL;  // Esc
+        default:
+            return 1000 + static_cast<int>(control);
+    }
+}
+
 frmTessavo::frmTessavo(Dialogs& dialogs, SettingsStore& store,
+                       const std::optional<std::string>& openedFile,
                        std::chrono::milliseconds eventInterval)
-    : controller_(*this, dialogs, store, eventInterval) {
+    : controller_(*this, dialogs, store, eventInterval), openedFile_(openedFile) {
     // The tool tips are common controls.
     const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
@@ -206,7 +207,7 @@ INT_PTR frmTessavo::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             CreateControls();
-            Guarded([this] { controller_.Form_Load(); });
+            Guarded([this] { controller_.Form_Load(openedFile_); });
             if (!window_) return FALSE;
             SetFocus(Handle(Control::txtInputGSI));
             SendMessageW(Handle(Control::txtInputGSI), EM_SETSEL, 0, -1);
@@ -270,7 +271,7 @@ void frmTessavo::CreateControls() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogId(design.control))), instance,
             nullptr);
     }
-    SelectFormat(OutputFormat::SameAsInput);
+    SelectOption(Control::optOutIsIn);
 
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
@@ -343,29 +344,14 @@ void frmTessavo::OnCommand(int id, int code) {
             Guarded([this] { controller_.txtInputGSI_Change(); });
         return;
     }
-    // Enter and Esc arrive with code 0, a click with BN_CLICKED (also 0).
+    // Enter and Esc arrive with code 0, a click with BN_CLICKED (also 0); an option also
+    // reports the space bar and an arrow key that moves to it.
     if (code != BN_CLICKED) return;
-    switch (control) {
-        case Control::cmdProcessGSI:
-            Guarded([this] { controller_.cmdProcessGSI_Click(); });
-            // The window was closed during the run; it goes now that the run has ended.
-            if (closeAfterRun_ && window_ && !controller_.IsRunning()) DestroyWindow(window_);
-            break;
-        case Control::cmdCancel:
-            Guarded([this] { controller_.cmdCancel_Click(); });
-            break;
-        case Control::cmdInputGSI:
-            Guarded([this] { controller_.cmdInputGSI_Click(); });
-            break;
-        case Control::cmdOutputGSI:
-            Guarded([this] { controller_.cmdOutputGSI_Click(); });
-            break;
-        case Control::chkReplace:
-            Guarded([this] { controller_.chkReplace_Click(); });
-            break;
-        default:
-            break;
+    for (const auto& [clicked, handler] : TessavoController::kClickHandlers) {
+        if (clicked == control) Guarded([this, handler] { (controller_.*handler)(); });
     }
+    // The window was closed during a run; it goes now that the run has ended.
+    if (closeAfterRun_ && window_ && !controller_.IsRunning()) DestroyWindow(window_);
 }
 
 // The close box, Esc, Alt+E and the Exit button all come here.
@@ -383,12 +369,14 @@ void frmTessavo::OnClose() {
 
 void frmTessavo::OnDropFiles(WPARAM wParam) {
     const auto drop = reinterpret_cast<HDROP>(wParam);
-    // Of several files the first one counts.
-    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-    std::wstring path(length, L'\0');
-    if (length > 0) DragQueryFileW(drop, 0, path.data(), length + 1);
+    std::vector<std::string> paths(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0));
+    for (UINT i = 0; i < paths.size(); ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        paths[i] = Narrow(path);
+    }
     DragFinish(drop);
-    if (length > 0) Guarded([this, &path] { controller_.Form_DragDrop(Narrow(path)); });
+    Guarded([this, &paths] { controller_.Form_DragDrop(paths); });
 }
 
 HBRUSH frmTessavo::OnControlColour(HDC dc, HWND control) {
@@ -503,33 +491,21 @@ void frmTessavo::SetAutoBackupChecked(bool checked) {
                  0);
 }
 
-OutputFormat frmTessavo::SelectedFormat() const {
-    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI8)) == BST_CHECKED)
-        return OutputFormat::Gsi8;
-    if (IsDlgButtonChecked(window_, DialogId(Control::optGSI16)) == BST_CHECKED)
-        return OutputFormat::Gsi16;
-    return OutputFormat::SameAsInput;
-}
-
-void frmTessavo::SelectFormat(OutputFormat format) {
-    const Control option = format == OutputFormat::Gsi8    ? Control::optGSI8
-                           : format == OutputFormat::Gsi16 ? Control::optGSI16
-                                                           : Control::optOutIsIn;
+void frmTessavo::SelectOption(Control option) {
     // Checking an option also makes it the group's tab stop.
     CheckRadioButton(window_, DialogId(Control::optGSI8), DialogId(Control::optOutIsIn),
                      DialogId(option));
 }
 
 void frmTessavo::EnableOutput(bool enabled) {
-    const Control output[] = {Control::lblOutputGSI, Control::txtOutputGSI, Control::cmdOutputGSI};
     // A control that loses its focus by being disabled would leave the keyboard nowhere.
     HWND focus = GetFocus();
-    for (Control control : output) {
+    for (Control control : kOutputControls) {
         if (!enabled && focus == Handle(control)) {
             SendMessageW(window_, WM_NEXTDLGCTL, 0, FALSE);
         }
     }
-    for (Control control : output) EnableWindow(Handle(control), enabled);
+    for (Control control : kOutputControls) EnableWindow(Handle(control), enabled);
     outputColoured_ = true;
     InvalidateRect(Handle(Control::txtOutputGSI), nullptr, TRUE);
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "TessavoController.h"
@@ -20,11 +21,13 @@ namespace tessavo::win32 {
 // the mnemonic of "&Exit". Its controls are placed in twips and scaled by the dpi of the
 // monitor the window is on. Every decision is the controller's; the window only passes on
 // its events and shows what the controller sets.
-class frmTessavo final : public TessavoView {
+class frmTessavo final : private TessavoView {
   public:
-    // Makes the window, hidden, and runs the start-up (Form_Load). `eventInterval` is the
+    // Makes the window, hidden, and runs the start-up (Form_Load), with `openedFile` as the
+    // input path when the program was started with one. `eventInterval` is the
     // controller's; tests pass 0.
     frmTessavo(Dialogs& dialogs, SettingsStore& store,
+               const std::optional<std::string>& openedFile = std::nullopt,
                std::chrono::milliseconds eventInterval = TessavoController::kEventInterval);
     ~frmTessavo() override;
     frmTessavo(const frmTessavo&) = delete;
@@ -39,9 +42,11 @@ class frmTessavo final : public TessavoView {
 
     HWND Window() const { return window_; }  // null once the window is gone
     HWND Handle(Control control) const { return controls_[static_cast<int>(control)]; }
-    UINT Dpi() const { return dpi_; }
+    // The dialog item id of a control, as another program finds it with GetDlgItem.
+    static int DialogId(Control control);
 
-    // TessavoView
+  private:
+    // TessavoView: the controls as the controller sees them.
     void SetVersionText(const std::string& text) override;
     std::string InputPath() const override;
     void SetInputPath(const std::string& path) override;
@@ -51,15 +56,13 @@ class frmTessavo final : public TessavoView {
     void SetReplaceChecked(bool checked) override;
     bool AutoBackupChecked() const override;
     void SetAutoBackupChecked(bool checked) override;
-    OutputFormat SelectedFormat() const override;
-    void SelectFormat(OutputFormat format) override;
+    void SelectOption(Control option) override;
     void EnableOutput(bool enabled) override;
     void SetBusy(bool busy) override;
     void MakeProcessDefault() override;
     void ProcessPendingEvents() override;
     void Close() override;
 
-  private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
@@ -77,6 +80,7 @@ class frmTessavo final : public TessavoView {
     void RethrowFailure();
 
     TessavoController controller_;
+    std::optional<std::string> openedFile_;  // for the start-up, which the dialog runs
     HWND window_ = nullptr;
     std::array<HWND, kControlCount> controls_{};
     HWND toolTips_ = nullptr;
