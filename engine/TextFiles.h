@@ -2,8 +2,8 @@
 // LineReader and OutputFile: the run's input and output, each with a thread of its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -69,13 +69,11 @@ class LineReader {
 // std::system_error with the system's reason, at the latest from Finish().
 class OutputFile {
   public:
-    // Decides, for tests, that the write of a block at the given offset fails with the
-    // answered error instead of reaching the disk; no error lets it through.
-    using WriteFault = std::function<std::error_code(std::uint64_t offset)>;
-
-    // Takes over `file`, a file just created. Throws std::system_error when the writing
-    // thread cannot start.
-    explicit OutputFile(fs::File file, WriteFault fault = {});
+    // Takes over `file`, a file just created. With a `reference`, an open file read on from
+    // where it stands, every byte is also compared with the reference's, until the first
+    // difference; without an open `file` the output is only compared. Throws
+    // std::system_error when the writing thread cannot start.
+    explicit OutputFile(fs::File file, fs::File* reference = nullptr);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -91,17 +89,25 @@ class OutputFile {
     // Closes without reporting errors (after another failure, or a stop).
     void Abandon();
 
+    // Whether a difference from the reference has been found so far; any thread may ask.
+    // A reference that cannot be read counts as different.
+    bool Differs() const { return differs_.load(std::memory_order_relaxed); }
+    // After Finish(): whether everything written is the reference's whole content.
+    bool SameAsReference() const { return reference_ && !Differs(); }
+
   private:
     void HandOver();  // gives the filled buffer to the worker and takes the other one
+    void Compare(const char* data, std::size_t size);  // on the worker's thread
 
     fs::File file_;
-    WriteFault fault_;
+    fs::File* reference_;
     std::unique_ptr<char[]> buffers_[2];
     std::size_t capacity_[2] = {};
+    std::unique_ptr<char[]> referenceBytes_;  // one block of the reference, when there is one
     int current_ = 0;
     std::size_t used_ = 0;
-    std::uint64_t written_ = 0;  // bytes handed to the worker so far
-    std::error_code error_;      // of a failed write, set by the worker
+    std::error_code error_;  // of a failed write, set by the worker
+    std::atomic<bool> differs_{false};
     std::optional<BackgroundWorker> worker_;
 };
 

@@ -237,7 +237,9 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
         EXPECT_EQ(outcome.out, Prefixed("big.gsi: ",
                                         "Opgeschoond GSI bestand is gereed\n"
                                         "Aantal meetregels:  " +
-                                            count + "\n") +
+                                            count +
+                                            "\nEr is niets gewijzigd: het bestand was al "
+                                            "opgeschoond.\n") +
                                    Prefixed("small.gsi: ", kDone));
     }
     if (c.terminal) {

@@ -29,7 +29,8 @@ Message InUse(const std::string& path) {
             {"Bestand is in gebruik door een andere bewerking:", path},
             MessageIcon::Warning,
             MessageButtons::Ok,
-            "Let op"};
+            "Let op",
+            {}};
 }
 
 TEST(FileSafety, RunsMayShareAnInputButNotAFileBeingWritten) {
