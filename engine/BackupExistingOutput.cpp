@@ -209,13 +209,17 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
     }
     const fs::FileInfo backup = InspectOrThrow(plan.backupPath, plan.backupPath);
     plan.backupExists = backup.kind == fs::Kind::Regular;
-    if (plan.backupExists && backup.id == in.id) {
-        // Replacing the backup would delete the very file that is to be read.
-        Show(services, Notice::InputIsBackup);
+    // The backup may be a second name of the output already: a run stopped between the
+    // swap's two renames leaves it so. Then it holds the old output and stays. A link that
+    // leads from the backup to the output, though, would lead to the new one.
+    const bool backupIsOutput = plan.backupExists && backup.id == plan.output.id;
+    if (backupIsOutput && fs::FinalTarget(plan.backupPath, ec) != plan.backupPath) {
+        Show(services, Notice::OutputIsBackup, outputPath);
         return plan;
     }
-    if (plan.backupExists && backup.id == plan.output.id) {
-        Show(services, Notice::OutputIsBackup, outputPath);
+    if (plan.backupExists && !backupIsOutput && backup.id == in.id) {
+        // Replacing the backup would delete the very file that is to be read.
+        Show(services, Notice::InputIsBackup);
         return plan;
     }
     if (backup.kind != fs::Kind::Missing && !plan.backupExists) {
@@ -230,7 +234,9 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
     if (!OpenExisting(plan.outputFile, plan.outputPath, plan.output, outputPath, services))
         return plan;
     if (!plan.inPlace && !Lock(plan.outputFile, true, outputPath, services)) return plan;
-    if (plan.backupExists) {
+    if (backupIsOutput) {
+        plan.keepBackup = true;
+    } else if (plan.backupExists) {
         if (!OpenExisting(plan.backupFile, plan.backupPath, backup, plan.backupPath, services) ||
             !Lock(plan.backupFile, true, plan.backupPath, services))
             return plan;
@@ -239,7 +245,7 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
             plan.outcome = BackupOutcome::Stopped;
             return plan;
         }
-        plan.keepBackup = *made;
+        plan.backupIsOriginal = plan.keepBackup = *made;
         if (!plan.keepBackup && backup.readOnly) {
             Show(services, Notice::BackupReadOnly, plan.backupPath);
             return plan;

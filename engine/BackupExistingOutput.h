@@ -26,6 +26,9 @@ struct BackupPlan {
     bool inPlace = false;  // the input is the existing output
     // The existing output is exactly what cleaning the older backup gives: the backup keeps
     // the original and stays; the output is replaced without becoming the backup.
+    bool backupIsOriginal = false;
+    // The backup stays: it holds the original, or the old output already (a second name of
+    // it, as a run stopped between the swap's two renames leaves it).
     bool keepBackup = false;
     fs::FileInfo output;  // the existing output as found
     fs::File input;       // the input, open and locked (exclusively in place)

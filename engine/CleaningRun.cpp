@@ -311,8 +311,8 @@ RunResult CleaningRun(const std::string& inputPath, const std::string& outputPat
     result.lineCount = stream.LineCount();
     result.outcome = RunOutcome::Completed;
 
-    services.ShowMessage(
-        ClosingMessage(result, unchanged, plan.keepBackup && !unchanged ? plan.backupPath : ""));
+    services.ShowMessage(ClosingMessage(
+        result, unchanged, plan.backupIsOriginal && !unchanged ? plan.backupPath : ""));
     services.MakeProcessDefault();
     return result;
 }

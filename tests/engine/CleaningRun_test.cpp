@@ -364,10 +364,10 @@ const FaultCase kFaults[] = {
               Refusal,
               {"Uitvoerbestand is geen gewoon bestand:", "<out>",
                "Op die plaats staat een verwijzing die nergens heen leidt.", kNotPossible}},
-    FaultCase{"OutputIsASecondNameOfItsBackup",
+    FaultCase{"BackupIsALinkToTheOutput",
               [](const TempDir&, std::string&, std::string& output, Faults&) {
-                  WriteFile(output + ".bak", "OLD");
-                  std::filesystem::create_hard_link(output + ".bak", output);
+                  WriteFile(output, "OUT");
+                  std::filesystem::create_symlink(output, output + ".bak");
               },
               Refusal,
               {"Uitvoerbestand en backupbestand zijn hetzelfde bestand:", "<out>", kNotPossible}},

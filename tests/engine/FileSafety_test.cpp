@@ -3,7 +3,14 @@
 // and for the permissions of what it writes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <tuple>
+
 #include "CleaningRun.h"
+#include "FileSystem.h"
 #include "TestSupport.h"
 
 #ifndef _WIN32
@@ -17,6 +24,7 @@ namespace tessavo {
 namespace {
 
 using test::FakeServices;
+using test::kWindows;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -74,6 +82,126 @@ TEST(FileSafety, OutputThatAppearsDuringTheRunIsNeverReplaced) {
               (test::Snapshot{{"in.gsi", kDirty}, {"out.gsi", "ANDERE"}}));
 }
 
+// The swap at the end of a run, over an older backup, in place or to a separate output, and
+// on a file system without hard links (as FAT), where the backup is made as a copy.
+struct SwapCase {
+    const char* name;
+    friend void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
+    bool inPlace;
+    bool noLinks;
+};
+
+const std::string kOldOutput = "110001+1\r\n110001+2\r\n";
+const std::string kNewOutput = "110001+00000001 \r\n110001+00000002 \r\n";
+const std::string kOldBackup = "OLD\r\n";
+
+// The folder of a swap: the input, the output with its older backup.
+struct SwapFolder {
+    explicit SwapFolder(const SwapCase& c) : inPlace(c.inPlace) {
+        WriteFile(output, old());
+        WriteFile(output + ".bak", kOldBackup);
+        if (!inPlace) WriteFile(input, kOldOutput);
+    }
+    // Every call of the file layer, counted from 1, goes past `onCall` first.
+    fs::CallHook Counting(bool noLinks, std::function<void(int)> onCall) {
+        auto calls = std::make_shared<std::atomic<int>>(0);
+        return [=](fs::Call call, std::string_view) {
+            onCall(++*calls);
+            return noLinks && call == fs::Call::Link
+                       ? std::make_error_code(std::errc::operation_not_supported)
+                       : std::error_code();
+        };
+    }
+    int CallsOfARun(bool noLinks) {
+        SwapFolder dry(SwapCase{"", inPlace, noLinks});
+        int count = 0;
+        test::FileCallHook hook(Counting(noLinks, [&](int call) { count = call; }));
+        FakeServices services;
+        EXPECT_EQ(CleaningRun(dry.input, dry.output, true, services).outcome,
+                  RunOutcome::Completed);
+        return count;
+    }
+    // Before, the old output and the older backup; after, the new output and the old one.
+    test::Snapshot State(bool swapped) const {
+        test::Snapshot state{{"uit.gsi", swapped ? kNewOutput : old()},
+                             {"uit.gsi.bak", swapped ? old() : kOldBackup}};
+        if (!inPlace) state["in.gsi"] = kOldOutput;
+        return state;
+    }
+    const std::string& old() const { return inPlace ? kOldOutput : separateOld; }
+
+    TempDir dir;
+    bool inPlace;
+    std::string output = dir / "uit.gsi";
+    std::string input = inPlace ? output : dir / "in.gsi";
+    std::string separateOld = "110001+9\r\n";
+};
+
+// Two paths compared as files: one file by whatever name, and a file that does not exist
+// yet by its folder and its name, on Windows without regard to case.
+struct KeyCase {
+    const char* name;
+    friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+    std::string first, second;  // inside a folder holding a.gsi, b.gsi and the folder sub
+    bool same;
+};
+
+class FileKeyTest : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(FileKeyTest, ComparesFilesAsFiles) {
+    const KeyCase& c = GetParam();
+    TempDir dir;
+    WriteFile(dir / "a.gsi", "A");
+    WriteFile(dir / "b.gsi", "B");
+    std::filesystem::create_directory(dir.path() / "sub");
+    std::error_code first, second;
+    const fs::FileKey a = fs::KeyOf(dir / c.first, first), b = fs::KeyOf(dir / c.second, second);
+    ASSERT_FALSE(first || second) << first.message() << " / " << second.message();
+    EXPECT_EQ(a == b, c.same);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FileKeyTest,
+    testing::Values(KeyCase{"OneFileTwoSpellings", "a.gsi", "sub/../a.gsi", true},
+                    KeyCase{"TwoFiles", "a.gsi", "b.gsi", false},
+                    KeyCase{"MissingFileTwoSpellings", "c.gsi", "sub/../c.gsi", true},
+                    KeyCase{"MissingFilesInTwoFolders", "c.gsi", "sub/c.gsi", false},
+                    KeyCase{"MissingFileOtherCase", "c.gsi", "C.GSI", kWindows},
+                    KeyCase{"FileAndMissingFile", "a.gsi", "c.gsi", false}),
+    test::RowName());
+
+class SwapTest : public testing::TestWithParam<SwapCase> {};
+
+// A stop asked during any call of the file layer: the run stops and changes nothing until
+// the swap begins, and from then on it finishes the swap and says so.
+TEST_P(SwapTest, StopAtEveryCallTellsTheTruth) {
+    const SwapCase& c = GetParam();
+    const int calls = SwapFolder(c).CallsOfARun(c.noLinks);
+    int stopped = 0, completed = 0;
+    for (int at = 1; at <= calls; ++at) {
+        SwapFolder folder(c);
+        FakeServices services;
+        RunOutcome outcome;
+        {
+            test::FileCallHook hook(folder.Counting(c.noLinks, [&](int call) {
+                if (call == at) services.stopAsked = true;
+            }));
+            outcome = CleaningRun(folder.input, folder.output, true, services).outcome;
+        }
+        ASSERT_TRUE(outcome == RunOutcome::Stopped || outcome == RunOutcome::Completed) << at;
+        const bool swapped = outcome == RunOutcome::Completed;
+        EXPECT_EQ(test::TakeSnapshot(folder.dir.path()), folder.State(swapped)) << "stop at " << at;
+        EXPECT_EQ(services.messages.size(), swapped ? 1u : 0u) << at;
+        ++(swapped ? completed : stopped);
+        // Stops up to some call stop the run; every later one comes during the swap.
+        if (completed > 0) {
+            EXPECT_TRUE(swapped) << at;
+        }
+    }
+    EXPECT_GT(stopped, 0);
+    EXPECT_GT(completed, 0);
+}
+
 #ifndef _WIN32
 mode_t ModeOf(const std::string& path) {
     struct stat st {};
@@ -121,6 +249,114 @@ pid_t StartRunThatHangs(const std::string& path) {
     return child;
 }
 
+// A run killed before any call of the file layer: the output's name holds the old or the
+// new output, the backup's name the older backup or the old output, the input is as it was,
+// and whatever else stands in the folder holds a copy of what also stands under one of those
+// names or the beginning of the new output, so that deleting it loses nothing. The next run
+// then succeeds.
+TEST_P(SwapTest, KillAtEveryCallLosesNothing) {
+    const SwapCase& c = GetParam();
+    const int calls = SwapFolder(c).CallsOfARun(c.noLinks);
+    std::map<std::string, int> states;
+    for (int at = 1; at <= calls; ++at) {
+        SwapFolder folder(c);
+        const pid_t child = fork();
+        if (child == 0) {
+            fs::SetCallHook(folder.Counting(c.noLinks, [&](int call) {
+                if (call == at) kill(getpid(), SIGKILL);
+            }));
+            FakeServices services;
+            CleaningRun(folder.input, folder.output, true, services);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before call " << at;
+
+        test::Snapshot after = test::TakeSnapshot(folder.dir.path());
+        const std::string output = after["uit.gsi"], backup = after["uit.gsi.bak"];
+        EXPECT_TRUE(output == folder.old() || output == kNewOutput) << at;
+        EXPECT_TRUE(backup == kOldBackup || backup == folder.old()) << at;
+        EXPECT_FALSE(output == kNewOutput && backup == kOldBackup) << "old output lost at " << at;
+        if (!c.inPlace) {
+            EXPECT_EQ(after["in.gsi"], kOldOutput);
+        }
+        for (const auto& [name, content] : after) {
+            if (name == "uit.gsi" || name == "uit.gsi.bak" || name == "in.gsi") continue;
+            EXPECT_TRUE(name.ends_with(".tmp")) << name;
+            EXPECT_TRUE(kNewOutput.starts_with(content) || folder.old().starts_with(content))
+                << "after a kill at " << at << ", " << name << " holds " << content;
+        }
+        ++states[(output == kNewOutput ? "new output, " : "old output, ") +
+                 std::string(backup == kOldBackup ? "older backup" : "old output as backup")];
+
+        FakeServices again;
+        EXPECT_EQ(CleaningRun(folder.input, folder.output, true, again).outcome,
+                  RunOutcome::Completed);
+        EXPECT_EQ(ReadFile(folder.output), kNewOutput);
+        EXPECT_EQ(ReadFile(folder.output + ".bak"), folder.old());
+    }
+    // Each of the three states the swap passes through was met.
+    EXPECT_EQ(states.size(), 3u);
+}
+
+// As root, a file of another user and group keeps them.
+TEST(FileSafety, OwnerAndGroupAreKeptAsRoot) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to give a file to another user";
+    TempDir dir;
+    const std::string path = dir / "meting.gsi";
+    WriteFile(path, kDirty);
+    ASSERT_EQ(chown(path.c_str(), 4321, 8765), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    FakeServices services;
+
+    EXPECT_EQ(CleaningRun(path, path, true, services).outcome, RunOutcome::Completed);
+
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
+              std::tuple(uid_t{4321}, gid_t{8765}, mode_t{0640}));
+    EXPECT_EQ(ReadFile(path), kClean);
+}
+
+// A FAT file system through FUSE, as USB sticks and CF cards bring instrument files: no hard
+// links, no modes to keep, names compared without regard to case.
+TEST(FileSafety, FatThroughFuse) {
+    if (access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/fuse here";
+    TempDir dir;
+    const std::string image = dir / "fat.img", mount = dir / "stick";
+    std::filesystem::create_directory(mount);
+    const std::string make = "truncate -s 8M '" + image + "' && mkfs.fat '" + image +
+                             "' >/dev/null && fusefat -o rw+ '" + image + "' '" + mount + "'";
+    if (std::system(make.c_str()) != 0) GTEST_SKIP() << "cannot mount a FAT image with fusefat";
+    struct Unmount {
+        std::string mount;
+        ~Unmount() {
+            [[maybe_unused]] const int ignored =
+                std::system(("fusermount -u '" + mount + "'").c_str());
+        }
+    } unmount{mount};
+    const std::string input = mount + "/meting.gsi", output = mount + "/kopie.gsi";
+    WriteFile(input, kDirty);
+    FakeServices services;
+    services.format = OutputFormat::Gsi8;
+    const std::string clean16 = "*110001+0000000000000001 \r\n";
+
+    EXPECT_EQ(CleaningRun(input, output, true, services).outcome, RunOutcome::Completed);
+    EXPECT_EQ(test::TakeSnapshot(mount),
+              (test::Snapshot{{"meting.gsi", kDirty}, {"kopie.gsi", kClean}}));
+    EXPECT_EQ(CleaningRun(input, input, true, services).outcome, RunOutcome::Completed);
+    EXPECT_EQ(test::TakeSnapshot(mount),
+              (test::Snapshot{
+                  {"meting.gsi", kClean}, {"meting.gsi.bak", kDirty}, {"kopie.gsi", kClean}}));
+    services.format = OutputFormat::Gsi16;
+    EXPECT_EQ(CleaningRun(input, input, true, services).outcome, RunOutcome::Completed);
+    EXPECT_EQ(test::TakeSnapshot(mount),
+              (test::Snapshot{
+                  {"meting.gsi", clean16}, {"meting.gsi.bak", kDirty}, {"kopie.gsi", kClean}}));
+    for (const Message& message : services.messages) EXPECT_EQ(message.kind, MessageKind::Report);
+}
+
 TEST(FileSafety, SecondProcessIsRefusedAndAKilledRunLosesNothing) {
     TempDir dir;
     const std::string path = dir / "meting.gsi", other = dir / "ander.gsi";
@@ -153,6 +389,12 @@ TEST(FileSafety, SecondProcessIsRefusedAndAKilledRunLosesNothing) {
     EXPECT_EQ(ReadFile(path).size(), original.size() / kDirty.size() * kClean.size());
 }
 #endif
+
+INSTANTIATE_TEST_SUITE_P(Swap, SwapTest,
+                         testing::Values(SwapCase{"InPlace", true, false},
+                                         SwapCase{"SeparateOutput", false, false},
+                                         SwapCase{"InPlaceWithoutLinks", true, true}),
+                         test::RowName());
 
 }  // namespace
 }  // namespace tessavo
