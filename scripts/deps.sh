@@ -10,11 +10,13 @@ tessavo_build_packages=(build-essential cmake qt6-base-dev libgl-dev)
 # Dutch texts for its own buttons.
 tessavo_run_packages=(qt6-qpa-plugins fonts-liberation qt6-translations-l10n)
 # GoogleTest; the validators of the desktop entry and the AppStream data; what CPack needs
-# to make the Debian package (dpkg-shlibdeps, file) and lintian to check it.
+# to make the Debian package (dpkg-shlibdeps, file) and lintian to check it; and a FAT file
+# system mounted through FUSE, on which the engine's tests clean files as on a USB stick.
 tessavo_test_packages=(
     googletest libgtest-dev
     desktop-file-utils appstream
     dpkg-dev file lintian
+    fusefat dosfstools
 )
 
 tessavo_install_missing() {
