@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <memory>
+#include <random>
+#include <thread>
 #include <tuple>
 
 #include "CleaningRun.h"
@@ -298,6 +302,83 @@ TEST_P(SwapTest, KillAtEveryCallLosesNothing) {
     }
     // Each of the three states the swap passes through was met.
     EXPECT_EQ(states.size(), 3u);
+}
+
+// Not run by default (it takes a minute): in-place runs over an older backup, each killed
+// with SIGKILL at a random moment between its start and a little after its usual end, and
+// the state after each, counted. Run it with
+//   engine_tests --gtest_also_run_disabled_tests --gtest_filter='*RandomKills*'
+// and TESSAVO_KILLS set to the number of runs (1000 by default).
+TEST(FileSafety, DISABLED_RandomKills) {
+    const char* wanted = std::getenv("TESSAVO_KILLS");
+    const int runs = wanted ? std::atoi(wanted) : 1000;
+    TempDir dir;
+    const std::string path = dir / "meting.gsi";
+    std::string old, cleaned;
+    for (int i = 0; i < 100000; ++i) old += "110001+" + std::to_string(i % 9 + 1) + "\r\n";
+    const auto arrange = [&] {
+        std::filesystem::remove_all(dir.path());
+        std::filesystem::create_directories(dir.path());
+        WriteFile(path, old);
+        WriteFile(path + ".bak", kOldBackup);
+    };
+    arrange();
+    FakeServices first;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(CleaningRun(path, path, true, first).outcome, RunOutcome::Completed);
+    const auto usual = std::chrono::steady_clock::now() - start;
+    cleaned = ReadFile(path);
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<long> delay(
+        0, std::chrono::duration_cast<std::chrono::microseconds>(usual).count() * 6 / 5);
+    std::map<std::string, int> states;
+    for (int run = 0; run < runs; ++run) {
+        arrange();
+        const pid_t child = fork();
+        if (child == 0) {
+            FakeServices services;
+            CleaningRun(path, path, true, services);
+            _exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+
+        test::Snapshot after = test::TakeSnapshot(dir.path());
+        const std::string output = after["meting.gsi"], backup = after["meting.gsi.bak"];
+        std::string state = output == old       ? "old output, "
+                            : output == cleaned ? "new output, "
+                                                : "OUTPUT LOST, ";
+        state += backup == kOldBackup ? "older backup"
+                 : backup == old      ? "old output as backup"
+                                      : "BACKUP LOST";
+        if (output == cleaned && backup == kOldBackup) state += ", OLD OUTPUT LOST";
+        if (!WIFSIGNALED(status)) state += ", run had ended";
+        int leftovers = 0;
+        for (const auto& [name, content] : after) {
+            if (name == "meting.gsi" || name == "meting.gsi.bak") continue;
+            ++leftovers;
+            if (!old.starts_with(content) && !cleaned.starts_with(content))
+                state += ", LEFTOVER WITH OTHER DATA";
+        }
+        if (leftovers > 0) state += ", " + std::to_string(leftovers) + " leftover .tmp";
+        ++states[state];
+
+        FakeServices again;
+        const bool next = CleaningRun(path, path, true, again).outcome == RunOutcome::Completed &&
+                          ReadFile(path) == cleaned && ReadFile(path + ".bak") == old;
+        if (!next) ++states["NEXT RUN FAILED"];
+    }
+    std::cout << runs << " runs killed at random, usual run "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(usual).count() << " ms:\n";
+    for (const auto& [state, count] : states) std::cout << "  " << count << "  " << state << "\n";
+    // The states that break a rule are named in capitals.
+    for (const auto& [state, count] : states) {
+        EXPECT_TRUE(state.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
+            << state;
+    }
 }
 
 // As root, a file of another user and group keeps them.
