@@ -409,7 +409,8 @@ void frmTessavoTest::completeRunInPlace() {
                        {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  3"},
                        MessageIcon::None,
                        MessageButtons::Ok,
-                       "Tessavo"};
+                       "Tessavo",
+                       {}};
     QVERIFY(dialogs_.messages.front() == done);
     QVERIFY(process->isDefault());
     QCOMPARE(cursorAtMessage, Qt::ArrowCursor);

@@ -118,7 +118,8 @@ void PlatformTest::messageBox() {
                                     {"Uitvoerbestand bestaat al ! <a.gsi>", "Doorgaan?"},
                                     icon,
                                     buttons,
-                                    "Let op"});
+                                    "Let op",
+                                    {}});
 
     QCOMPARE(given, answer);
     QCOMPARE(text, QString("Uitvoerbestand bestaat al ! <a.gsi>\nDoorgaan?"));
