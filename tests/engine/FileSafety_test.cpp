@@ -118,7 +118,7 @@ struct SwapFolder {
     }
     int CallsOfARun(bool noLinks) {
         SwapFolder dry(SwapCase{"", inPlace, noLinks});
-        int count = 0;
+        std::atomic<int> count = 0;  // calls come from the reading and writing threads too
         test::FileCallHook hook(Counting(noLinks, [&](int call) { count = call; }));
         FakeServices services;
         EXPECT_EQ(CleaningRun(dry.input, dry.output, true, services).outcome,
