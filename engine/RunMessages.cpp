@@ -109,11 +109,21 @@ std::string Fill(std::string text, std::string_view place, const std::string& va
     return text;
 }
 
-// The closing message's line on values cut or lines left unchanged, with the count and
-// the first input line concerned.
-std::string CountLine(const char* text, std::int64_t count, std::int64_t firstLine) {
-    return Fill(Fill(text, kCount, std::to_string(count)), kLine, std::to_string(firstLine));
-}
+// The closing message's lines on changes beyond the form, which the user has to hear
+// about: values cut to the output's width and lines copied unchanged, each with its count
+// and the first input line concerned.
+struct ChangeLine {
+    std::int64_t RunResult::*count;
+    std::int64_t RunResult::*firstLine;
+    const char* text;
+};
+
+const ChangeLine kChangeLines[] = {
+    {&RunResult::cutValues, &RunResult::firstCutLine,
+     "Ingekorte waarden (te lang voor het uitvoerformaat): {count}, eerste in regel {line}"},
+    {&RunResult::unchangedLines, &RunResult::firstUnchangedLine,
+     "Ongewijzigde regels (niet te lezen als GSI woorden): {count}, eerste is regel {line}"},
+};
 
 Message Warning(MessageKind kind, std::vector<std::string> lines) {
     Message message;
@@ -234,20 +244,11 @@ Message ClosingMessage(const RunResult& result, bool unchanged, const std::strin
         message.lines = {"Opgeschoond GSI bestand is gereed",
                          "Aantal meetregels:  " + std::to_string(result.lineCount)};
     }
-    // Values cut to the output's width and lines copied unchanged are changes beyond the
-    // form, which the user has to hear about.
-    if (result.cutValues > 0) {
+    for (const ChangeLine& change : kChangeLines) {
+        if (result.*change.count == 0) continue;
         message.lines.push_back(
-            CountLine("Ingekorte waarden (te lang voor het uitvoerformaat): {count}, eerste in "
-                      "regel {line}",
-                      result.cutValues, result.firstCutLine));
-        message.icon = MessageIcon::Warning;
-    }
-    if (result.unchangedLines > 0) {
-        message.lines.push_back(
-            CountLine("Ongewijzigde regels (niet te lezen als GSI woorden): {count}, eerste is "
-                      "regel {line}",
-                      result.unchangedLines, result.firstUnchangedLine));
+            Fill(Fill(change.text, kCount, std::to_string(result.*change.count)), kLine,
+                 std::to_string(result.*change.firstLine)));
         message.icon = MessageIcon::Warning;
     }
     if (unchanged)
