@@ -152,14 +152,21 @@ void OutputFile::HandOver() {
     const char* data = buffers_[current_].get();
     const std::size_t size = used_;
     worker_->Run([this, data, size] {
-        if (file_.IsOpen()) file_.Write(data, size, error_);
-        if (reference_ && !Differs()) Compare(data, size);
+        if (reference_ && !Differs()) {
+            // The same as the reference so far: nothing to write yet.
+            if (Compare(data, size)) {
+                matched_ += size;
+                return;
+            }
+            CatchUp();
+        }
+        if (file_.IsOpen() && !error_) file_.Write(data, size, error_);
     });
     current_ ^= 1;
     used_ = 0;
 }
 
-void OutputFile::Compare(const char* data, std::size_t size) {
+bool OutputFile::Compare(const char* data, std::size_t size) {
     std::error_code ec;
     while (size > 0) {
         // A read may return less than asked before the end; only 0 is the end.
@@ -172,10 +179,29 @@ void OutputFile::Compare(const char* data, std::size_t size) {
         }
         if (got < want || std::memcmp(data, referenceBytes_.get(), want) != 0) {
             differs_ = true;
-            return;
+            return false;
         }
         data += want;
         size -= want;
+    }
+    return true;
+}
+
+void OutputFile::CatchUp() {
+    if (!file_.IsOpen() || matched_ == 0) return;
+    if ((error_ = reference_->Rewind())) return;
+    for (std::uint64_t left = matched_; left > 0;) {
+        const std::size_t got = reference_->Read(
+            referenceBytes_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlock)),
+            error_);
+        if (error_) return;
+        if (got == 0) {
+            error_ = std::make_error_code(std::errc::io_error);  // the reference got shorter
+            return;
+        }
+        file_.Write(referenceBytes_.get(), got, error_);
+        if (error_) return;
+        left -= got;
     }
 }
 
@@ -208,7 +234,11 @@ void OutputFile::Finish() {
             // Equal so far: the same only when the reference ends here too.
             char more = 0;
             std::error_code ec;
-            if (reference_->Read(&more, 1, ec) != 0 || ec) differs_ = true;
+            if (reference_->Read(&more, 1, ec) != 0 || ec) {
+                differs_ = true;
+                CatchUp();
+                if (error_) throw SystemError(error_, "cannot write");
+            }
         }
         if (!file_.IsOpen()) return;
         if (const std::error_code ec = file_.Sync()) throw SystemError(ec, "cannot sync");

@@ -69,9 +69,11 @@ class LineReader {
 // std::system_error with the system's reason, at the latest from Finish().
 class OutputFile {
   public:
-    // Takes over `file`, a file just created. With a `reference`, an open file read on from
-    // where it stands, every byte is also compared with the reference's, until the first
-    // difference; without an open `file` the output is only compared. Throws
+    // Takes over `file`, a file just created. With a `reference`, an open file read from its
+    // start, the output is compared with the reference as it goes, and nothing is written
+    // while it is the same: from the first difference on the file gets the part before it,
+    // copied from the reference, and the rest. An output that is the whole reference leaves
+    // the file empty. Without an open `file` the output is only compared. Throws
     // std::system_error when the writing thread cannot start.
     explicit OutputFile(fs::File file, fs::File* reference = nullptr);
     ~OutputFile();
@@ -92,12 +94,15 @@ class OutputFile {
     // Whether a difference from the reference has been found so far; any thread may ask.
     // A reference that cannot be read counts as different.
     bool Differs() const { return differs_.load(std::memory_order_relaxed); }
-    // After Finish(): whether everything written is the reference's whole content.
+    // After Finish(): whether the output is the reference's whole content.
     bool SameAsReference() const { return reference_ && !Differs(); }
 
   private:
     void HandOver();  // gives the filled buffer to the worker and takes the other one
-    void Compare(const char* data, std::size_t size);  // on the worker's thread
+    // On the worker's thread: whether `data` is what the reference holds next, and the
+    // part of the output that was the reference's, written once it differs.
+    bool Compare(const char* data, std::size_t size);
+    void CatchUp();
 
     fs::File file_;
     fs::File* reference_;
@@ -106,7 +111,8 @@ class OutputFile {
     std::unique_ptr<char[]> referenceBytes_;  // one block of the reference, when there is one
     int current_ = 0;
     std::size_t used_ = 0;
-    std::error_code error_;  // of a failed write, set by the worker
+    std::uint64_t matched_ = 0;  // bytes of output the same as the reference's, not written
+    std::error_code error_;      // of a failed write, set by the worker
     std::atomic<bool> differs_{false};
     std::optional<BackgroundWorker> worker_;
 };

@@ -418,6 +418,7 @@ const FaultCase kFaults[] = {
         "FullDiskInPlace",
         [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
             InPlace(dir, input, output, faults);
+            WriteFile(input, "110001+1\r\n");  // a file that changes is written
             faults.hook = Fail(fs::Call::Write, std::errc::no_space_on_device);
         },
         Failure,
