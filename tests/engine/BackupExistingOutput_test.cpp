@@ -178,6 +178,22 @@ INSTANTIATE_TEST_SUITE_P(
                               {kNothingChanged}}),
     test::RowName());
 
+// A name as long as its backup's name allows is cleaned in place again and again: the
+// temporary names, longer as they stand, are cut short to fit.
+TEST(InPlace, LongestNameIsCleanedAgain) {
+    TempDir dir;
+    const std::string name = std::string(247, 'm') + ".gsi";  // with ".bak", 255 bytes
+    const std::string path = dir / name;
+    WriteFile(path, kDirty);
+    for (const OutputFormat format : {OutputFormat::Gsi8, OutputFormat::Gsi16}) {
+        FakeServices services;
+        services.format = format;
+        EXPECT_EQ(CleaningRun(path, path, true, services).outcome, RunOutcome::Completed);
+    }
+    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+              (test::Snapshot{{name, kClean16}, {name + ".bak", kDirty}}));
+}
+
 // Ways of naming the input file as the output; each is cleaning in place.
 class InPlaceTest : public testing::TestWithParam<const char*> {};
 
