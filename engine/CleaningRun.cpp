@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "BackupExistingOutput.h"
+#include "FaultInjection.h"
 #include "InputLines.h"
-#include "RunFailure.h"
+#include "RunMessages.h"
 #include "TextFiles.h"
 #include "modFileHandling.h"
 #include "modGSI.h"
@@ -15,82 +16,29 @@ namespace tessavo {
 
 namespace {
 
-// The message for a failed run; anything but a file operation (memory running out, say)
-// gets a general one.
-std::vector<std::string> FailureLines(const std::exception& error, const std::string& inputPath) {
-    if (const auto* fileError = dynamic_cast<const FileOperationError*>(&error)) {
-        return FailureMessageLines(*fileError);
-    }
-    return {"Onverwachte fout bij het opschonen van:", inputPath, "Bewerking is afgebroken."};
-}
-
-const char* const kTemporaryFileLeft =
-    "Een tijdelijk bestand naast het uitvoerbestand kon niet worden verwijderd.";
-
-void ShowWarning(RunServices& services, MessageKind kind, std::vector<std::string> lines) {
-    services.ShowMessage(
-        {kind, std::move(lines), MessageIcon::Warning, MessageButtons::Ok, "Let op"});
-}
-
-// The closing message of a completed run. Values cut to the output's width and lines copied
-// unchanged are changes beyond the form, which the user has to hear about.
-Message ClosingMessage(const RunResult& result) {
-    if (result.lineCount == 0) {
-        return {MessageKind::Report,
-                {"GSI bestand is leeg !"},
-                MessageIcon::Warning,
-                MessageButtons::Ok,
-                std::nullopt};
-    }
-    Message message{MessageKind::Report,
-                    {"Opgeschoond GSI bestand is gereed",
-                     "Aantal meetregels:  " + std::to_string(result.lineCount)},
-                    MessageIcon::None,
-                    MessageButtons::Ok,
-                    std::nullopt};
-    if (result.cutValues > 0) {
-        message.lines.push_back("Ingekorte waarden (te lang voor het uitvoerformaat): " +
-                                std::to_string(result.cutValues) + ", eerste in regel " +
-                                std::to_string(result.firstCutLine));
-        message.icon = MessageIcon::Warning;
-    }
-    if (result.unchangedLines > 0) {
-        message.lines.push_back("Ongewijzigde regels (niet te lezen als GSI woorden): " +
-                                std::to_string(result.unchangedLines) + ", eerste is regel " +
-                                std::to_string(result.firstUnchangedLine));
-        message.icon = MessageIcon::Warning;
-    }
-    return message;
-}
-
-// The streaming part of a run: the input read where it is, the new output written under
-// a temporary name beside the output.
+// The streaming part of a run: the input read where it is, each line converted and
+// written to a new file, or only compared with an existing one.
 class Stream {
   public:
     Stream(fs::File& input, const std::string& inputPath, const std::string& outputPath,
-           RunServices& services, const RunTestHooks& hooks)
+           RunServices& services)
         : input_(input),
           readPath_(inputPath),
           outputPath_(outputPath),
           services_(services),
-          limits_(hooks) {}
+          maxLineCount_(MaxLineCount()) {}
 
-    // Creates the new file with the given permissions (none: a new output's own), writes
-    // the cleaned input into it and brings it to the disk. Returns Completed, Stopped when
-    // the front end asked the run to stop, or Refused when the input is no GSI file; the
-    // new file then stays as it is, to be discarded.
-    RunOutcome Run(std::optional<std::uint32_t> permissions) {
-        fs::File file = CreateNewFile();
-        if (permissions) {
-            if (const std::error_code ec = file.SetPermissions(*permissions))
-                throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
-        }
+    // Writes the cleaned input into `file`, a new file, and brings it to the disk; with a
+    // `reference`, compares it with that file too, and without an open `file` only compares.
+    // Returns Completed; Stopped when the front end asked the run to stop, up to the moment
+    // the file is on the disk; or Refused when the input is no GSI file.
+    RunOutcome Run(fs::File file, fs::File* reference) {
         std::error_code ec;
         const std::uint64_t size = input_.Info(ec).size;
         if (ec) throw FileOperationError(FileOperation::OpenRead, readPath_, ec);
         reader_.emplace(input_, size);
         lines_.emplace(*reader_, outputPath_);
-        output_.emplace(std::move(file), limits_.writeFault);
+        output_.emplace(std::move(file), reference);
         try {
             if (!Loop()) return RunOutcome::Stopped;
             if (!lines_->IsGsi()) return RunOutcome::Refused;
@@ -99,46 +47,25 @@ class Stream {
             // Read errors were reported by Next(): what remains is the output's.
             throw FileOperationError(FileOperation::WriteOutput, outputPath_, e.code());
         }
-        // The new name must be on the disk before the renames that rely on it.
-        if (const std::error_code synced = fs::SyncFolderOf(newPath_))
-            throw FileOperationError(FileOperation::WriteOutput, outputPath_, synced);
-        return RunOutcome::Completed;
+        return services_.ProcessEvents({reader_->BytesRead(), reader_->TotalBytes()})
+                   ? RunOutcome::Completed
+                   : RunOutcome::Stopped;
     }
 
-    const std::string& newPath() const { return newPath_; }
-    std::int32_t lineCount() const { return lineCount_; }
+    std::int32_t LineCount() const { return lineCount_; }
     // The values cut and the lines copied unchanged, in RunResult's fields of that name.
-    const RunResult& changes() const { return changes_; }
+    const RunResult& Changes() const { return changes_; }
+    bool Differs() const { return output_ && output_->Differs(); }
+    bool SameAsReference() const { return output_ && output_->SameAsReference(); }
 
-    // After a failure or a stop: closes the new file and removes it. Returns false when
-    // that removal failed.
-    bool Discard() {
+    // Ends the reading and writing threads and closes the new file, written or not.
+    void Release() {
         lines_.reset();
         reader_.reset();
         if (output_) output_->Abandon();
-        output_.reset();
-        if (newPath_.empty()) return true;
-        const bool removed = !fs::RemoveFile(newPath_);
-        newPath_.clear();
-        return removed;
     }
 
   private:
-    fs::File CreateNewFile() {
-        std::error_code ec;
-        // A leftover of a killed run, or another run's file, may hold a name: draw again.
-        for (int attempt = 0; attempt < 16; ++attempt) {
-            const std::string path = TemporaryNameFor(outputPath_);
-            fs::File file = fs::File::CreateNew(path, ec);
-            if (!ec) {
-                newPath_ = path;
-                return file;
-            }
-            if (ec != std::errc::file_exists) break;
-        }
-        throw FileOperationError(FileOperation::CreateOutput, outputPath_, ec);
-    }
-
     // The next line to write; false at the end of the input's data.
     bool Next(InputLines::Line& line) {
         InputLines::Read read;
@@ -170,7 +97,7 @@ class Stream {
     // Converts the line (number `lineNumber` of the input) and writes it; keeps count of the
     // values cut and the lines copied unchanged, with the first input line of each.
     void WriteRecord(std::string_view line, std::int64_t lineNumber) {
-        if (lineCount_ == limits_.maxLineCount)
+        if (lineCount_ == maxLineCount_)
             throw FileOperationError(FileOperation::TooManyLines, readPath_, {}, lineNumber);
 
         const bool star = !line.empty() && line.front() == '*';
@@ -203,8 +130,7 @@ class Stream {
     const std::string& readPath_;
     const std::string& outputPath_;
     RunServices& services_;
-    const RunTestHooks& limits_;
-    std::string newPath_;
+    const std::int32_t maxLineCount_;
     std::optional<LineReader> reader_;
     std::optional<InputLines> lines_;
     std::optional<OutputFile> output_;
@@ -212,90 +138,166 @@ class Stream {
     RunResult changes_;
 };
 
-bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+// The services of a stream that only compares: one format throughout, and a stop at the
+// first difference or when the front end asks for one.
+class Comparison final : public RunServices {
+  public:
+    Comparison(RunServices& outer, OutputFormat format) : outer_(outer), format_(format) {}
 
-// A path as the user can read it in a message: a NUL shown as the symbol for it.
-std::string Visible(const std::string& path) {
-    std::string shown;
-    for (char c : path) {
-        if (c == '\0') {
-            shown += "\xE2\x90\x80";
-        } else {
-            shown += c;
+    const Stream* stream = nullptr;
+    bool stopped = false;  // the front end asked the run to stop
+
+  private:
+    OutputFormat CurrentOutputFormat() override { return format_; }
+    MessageAnswer ShowMessage(const Message& message) override {
+        return outer_.ShowMessage(message);
+    }
+    bool ProcessEvents(const Progress& progress) override {
+        if (stream->Differs()) return false;
+        stopped = !outer_.ProcessEvents(progress);
+        return !stopped;
+    }
+    void MakeProcessDefault() override {}
+
+    RunServices& outer_;
+    OutputFormat format_;
+};
+
+// Whether `output` is exactly what cleaning `backup` gives in one of the three formats,
+// as the run would write it under the output's name. Each try stops at the first
+// difference, so an unrelated backup costs a block or two. No answer after a stop.
+std::optional<bool> CleanedFrom(fs::File& backup, fs::File& output, const std::string& backupPath,
+                                const std::string& outputPath, RunServices& services) {
+    for (const OutputFormat format :
+         {OutputFormat::SameAsInput, OutputFormat::Gsi8, OutputFormat::Gsi16}) {
+        for (fs::File* file : {&backup, &output}) {
+            if (const std::error_code ec = file->Rewind())
+                throw FileOperationError(FileOperation::QueryFile,
+                                         file == &backup ? backupPath : outputPath, ec);
+        }
+        Comparison comparison(services, format);
+        Stream stream(backup, backupPath, outputPath, comparison);
+        comparison.stream = &stream;
+        try {
+            const RunOutcome ran = stream.Run(fs::File(), &output);
+            stream.Release();
+            if (comparison.stopped) return std::nullopt;
+            if (ran == RunOutcome::Completed && stream.SameAsReference()) return true;
+        } catch (const FileOperationError& e) {
+            // A backup that no run can clean made no output.
+            if (e.Operation() != FileOperation::LineTooLong &&
+                e.Operation() != FileOperation::TooManyLines)
+                throw;
         }
     }
-    return shown;
+    return false;
+}
+
+bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+bool InputFound(const std::string& path) {
+    try {
+        return FileExists(path);
+    } catch (const std::system_error&) {
+        return false;  // a path that cannot even be looked at (too long, no access)
+    }
+}
+
+Message FailureOf(const std::exception& error, const std::string& inputPath, bool temporaryLeft) {
+    if (const auto* fileError = dynamic_cast<const FileOperationError*>(&error))
+        return FailureMessage(*fileError, temporaryLeft);
+    return UnexpectedFailureMessage(inputPath, temporaryLeft);
 }
 
 }  // namespace
 
 RunResult CleaningRun(const std::string& inputPath, const std::string& outputPath, bool autoBackup,
-                      RunServices& services, const RunTestHooks& hooks) {
+                      RunServices& services) {
     // The system would read such a path only up to its NUL, and so name another file.
     for (const std::string* path : {&inputPath, &outputPath}) {
         if (HasNul(*path)) {
-            ShowWarning(services, MessageKind::Refusal,
-                        {"Ongeldig teken (NUL) in de naam:", Visible(*path),
-                         "Bewerking is niet mogelijk."});
+            services.ShowMessage(NoticeMessage(Notice::NulInName, *path));
             return {RunOutcome::Refused};
         }
     }
-    bool inputFound = false;
-    try {
-        inputFound = FileExists(inputPath);
-    } catch (const std::system_error&) {
-        // A path that cannot even be looked at (too long, no access) names no input file.
-    }
-    if (!inputFound) {
-        ShowWarning(services, MessageKind::Refusal,
-                    {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."});
+    if (!InputFound(inputPath)) {
+        services.ShowMessage(NoticeMessage(Notice::InputMissing));
         return {RunOutcome::InputMissing};
     }
+    if (outputPath.empty()) {
+        services.ShowMessage(NoticeMessage(Notice::OutputPathEmpty));
+        return {RunOutcome::Refused};
+    }
 
-    fs::File input;
-    BackupResult backup;
+    BackupPlan plan;
     try {
         std::error_code ec;
-        input = fs::File::OpenForReading(inputPath, ec);
+        fs::File input = fs::File::OpenForReading(inputPath, ec);
         if (ec) throw FileOperationError(FileOperation::OpenRead, inputPath, ec);
-        backup = BackupExistingOutput(inputPath, outputPath, autoBackup, services, input);
+        plan = BackupExistingOutput(
+            inputPath, outputPath, autoBackup, services, std::move(input),
+            [&](fs::File& backup, fs::File& output) {
+                return CleanedFrom(backup, output, BackupPathFor(outputPath), outputPath, services);
+            });
     } catch (const std::exception& e) {
-        ShowWarning(services, MessageKind::Failure, FailureLines(e, inputPath));
+        services.ShowMessage(FailureOf(e, inputPath, false));
         return {RunOutcome::Failed};
     }
-    if (backup.outcome == BackupOutcome::Stop) return {RunOutcome::Cancelled};
-    if (backup.outcome == BackupOutcome::Refused) return {RunOutcome::Refused};
+    switch (plan.outcome) {
+        case BackupOutcome::Cancelled:
+            return {RunOutcome::Cancelled};
+        case BackupOutcome::Refused:
+            return {RunOutcome::Refused};
+        case BackupOutcome::Stopped:
+            return {RunOutcome::Stopped};
+        case BackupOutcome::Proceed:
+            break;
+    }
 
-    Stream stream(input, inputPath, outputPath, services, hooks);
+    Stream stream(plan.input, inputPath, outputPath, services);
+    std::string newPath;  // the new output's temporary name while it stands there
+    bool unchanged = false;
     try {
-        const std::optional<std::uint32_t> permissions =
-            backup.outputExists ? std::optional(backup.outputPermissions) : std::nullopt;
-        const RunOutcome ending = stream.Run(permissions);
-        if (ending == RunOutcome::Refused) {
+        std::error_code ec;
+        fs::File file = CreateTemporary(plan.outputPath, newPath, ec);
+        if (!ec && plan.outputExists) ec = file.KeepFrom(plan.output);
+        if (!ec && plan.outputExists) ec = plan.outputFile.Rewind();
+        if (ec) throw FileOperationError(FileOperation::CreateOutput, outputPath, ec);
+        const RunOutcome ran =
+            stream.Run(std::move(file), plan.outputExists ? &plan.outputFile : nullptr);
+        stream.Release();
+        if (ran == RunOutcome::Stopped) {
+            fs::RemoveFile(newPath);
+            return {RunOutcome::Stopped, stream.LineCount()};
+        }
+        if (ran == RunOutcome::Refused) {
             // Decided at the end, with nothing but the new file written: it goes again.
-            std::vector<std::string> lines{"Invoerbestand is geen GSI bestand:", inputPath,
-                                           "Bewerking is niet mogelijk."};
-            if (!stream.Discard()) lines.insert(lines.end() - 1, kTemporaryFileLeft);
-            ShowWarning(services, MessageKind::Refusal, std::move(lines));
+            const bool temporaryLeft = static_cast<bool>(fs::RemoveFile(newPath));
+            newPath.clear();
+            services.ShowMessage(
+                NoticeMessage(Notice::InputNotGsi, inputPath, fs::Kind::Missing, temporaryLeft));
             return {RunOutcome::Refused};
         }
-        if (ending == RunOutcome::Stopped) {
-            stream.Discard();
-            return {RunOutcome::Stopped, stream.lineCount()};
+        // From here on the run finishes: it asks no more whether to stop.
+        unchanged = stream.SameAsReference();
+        if (unchanged) {
+            fs::RemoveFile(newPath);
+        } else {
+            ReplaceOutput(plan, newPath);
         }
-        ReplaceOutput(backup, outputPath, stream.newPath(),
-                      hooks.move ? hooks.move : MoveFile(fs::MoveNoReplace));
+        newPath.clear();
     } catch (const std::exception& e) {
-        std::vector<std::string> lines = FailureLines(e, inputPath);
-        if (!stream.Discard()) lines.insert(lines.end() - 1, kTemporaryFileLeft);
-        ShowWarning(services, MessageKind::Failure, std::move(lines));
+        stream.Release();
+        const bool temporaryLeft = !newPath.empty() && fs::RemoveFile(newPath);
+        services.ShowMessage(FailureOf(e, inputPath, temporaryLeft));
         return {RunOutcome::Failed};
     }
-    RunResult result = stream.changes();
-    result.lineCount = stream.lineCount();
+    RunResult result = stream.Changes();
+    result.lineCount = stream.LineCount();
     result.outcome = RunOutcome::Completed;
 
-    services.ShowMessage(ClosingMessage(result));
+    services.ShowMessage(ClosingMessage(
+        result, unchanged, plan.backupIsOriginal && !unchanged ? plan.backupPath : ""));
     services.MakeProcessDefault();
     return result;
 }

@@ -63,9 +63,12 @@ class RunServices {
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
 
     // Called once per input line with the run's progress, so that a window can handle its
-    // pending events and show how far the run is. Answers false when the run must stop
-    // (the window is closing, Ctrl+C): the run then puts every file back as it was and
-    // returns without a message.
+    // pending events and show how far the run is (also for each line of an older backup
+    // that the run compares the output with), and once more when the new output is on the
+    // disk. Answers false when the run must stop (the window is closing, Ctrl+C): the
+    // run then puts every file back as it was and returns without a message. Once the run
+    // has begun to put the new output in place it asks no more: a stop then waits for the
+    // run to finish and report.
     virtual bool ProcessEvents(const Progress& progress) = 0;
 
     // Makes the process button the window's default button; called at the end of a

@@ -2,6 +2,7 @@
 // LineReader and OutputFile: lines read and the new output written a block at a time.
 #include "TextFiles.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -146,12 +147,13 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     }
 }
 
-OutputFile::OutputFile(fs::File file, WriteFault fault)
-    : file_(std::move(file)), fault_(std::move(fault)) {
+OutputFile::OutputFile(fs::File file, fs::File* reference)
+    : file_(std::move(file)), reference_(reference) {
     for (int i = 0; i < 2; ++i) {
         buffers_[i] = std::make_unique_for_overwrite<char[]>(kBlock);
         capacity_[i] = kBlock;
     }
+    if (reference_) referenceBytes_ = std::make_unique_for_overwrite<char[]>(kBlock);
     worker_.emplace();
 }
 
@@ -163,14 +165,58 @@ void OutputFile::HandOver() {
     if (used_ == 0) return;
     const char* data = buffers_[current_].get();
     const std::size_t size = used_;
-    const std::uint64_t offset = written_;
-    worker_->Run([this, data, size, offset] {
-        if (fault_) error_ = fault_(offset);
-        if (!error_) file_.Write(data, size, error_);
+    worker_->Run([this, data, size] {
+        if (reference_ && !Differs()) {
+            // The same as the reference so far: nothing to write yet.
+            if (Compare(data, size)) {
+                matched_ += size;
+                return;
+            }
+            CatchUp();
+        }
+        if (file_.IsOpen() && !error_) file_.Write(data, size, error_);
     });
-    written_ += size;
     current_ ^= 1;
     used_ = 0;
+}
+
+bool OutputFile::Compare(const char* data, std::size_t size) {
+    std::error_code ec;
+    while (size > 0) {
+        // A read may return less than asked before the end; only 0 is the end.
+        std::size_t got = 0;
+        const std::size_t want = std::min(size, kBlock);
+        while (got < want) {
+            const std::size_t read = reference_->Read(referenceBytes_.get() + got, want - got, ec);
+            if (read == 0) break;
+            got += read;
+        }
+        if (got < want || std::memcmp(data, referenceBytes_.get(), want) != 0) {
+            differs_ = true;
+            return false;
+        }
+        data += want;
+        size -= want;
+    }
+    return true;
+}
+
+void OutputFile::CatchUp() {
+    if (!file_.IsOpen() || matched_ == 0) return;
+    if ((error_ = reference_->Rewind())) return;
+    for (std::uint64_t left = matched_; left > 0;) {
+        const std::size_t got = reference_->Read(
+            referenceBytes_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlock)),
+            error_);
+        if (error_) return;
+        if (got == 0) {
+            error_ = std::make_error_code(std::errc::io_error);  // the reference got shorter
+            return;
+        }
+        file_.Write(referenceBytes_.get(), got, error_);
+        if (error_) return;
+        left -= got;
+    }
 }
 
 char* OutputFile::Reserve(std::size_t size) {
@@ -198,6 +244,17 @@ void OutputFile::Finish() {
         worker_->Wait();
         if (error_) throw SystemError(error_, "cannot write");
         worker_.reset();
+        if (reference_ && !Differs()) {
+            // Equal so far: the same only when the reference ends here too.
+            char more = 0;
+            std::error_code ec;
+            if (reference_->Read(&more, 1, ec) != 0 || ec) {
+                differs_ = true;
+                CatchUp();
+                if (error_) throw SystemError(error_, "cannot write");
+            }
+        }
+        if (!file_.IsOpen()) return;
         if (const std::error_code ec = file_.Sync()) throw SystemError(ec, "cannot sync");
         if (const std::error_code ec = file_.Close()) throw SystemError(ec, "cannot close");
     } catch (...) {

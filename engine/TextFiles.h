@@ -2,8 +2,8 @@
 // LineReader and OutputFile: the run's input and output, each with a thread of its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -70,13 +70,13 @@ class LineReader {
 // std::system_error with the system's reason, at the latest from Finish().
 class OutputFile {
   public:
-    // Decides, for tests, that the write of a block at the given offset fails with the
-    // answered error instead of reaching the disk; no error lets it through.
-    using WriteFault = std::function<std::error_code(std::uint64_t offset)>;
-
-    // Takes over `file`, a file just created. Throws std::system_error when the writing
-    // thread cannot start.
-    explicit OutputFile(fs::File file, WriteFault fault = {});
+    // Takes over `file`, a file just created. With a `reference`, an open file read from its
+    // start, the output is compared with the reference as it goes, and nothing is written
+    // while it is the same: from the first difference on the file gets the part before it,
+    // copied from the reference, and the rest. An output that is the whole reference leaves
+    // the file empty. Without an open `file` the output is only compared. Throws
+    // std::system_error when the writing thread cannot start.
+    explicit OutputFile(fs::File file, fs::File* reference = nullptr);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -92,17 +92,29 @@ class OutputFile {
     // Closes without reporting errors (after another failure, or a stop).
     void Abandon();
 
+    // Whether a difference from the reference has been found so far; any thread may ask.
+    // A reference that cannot be read counts as different.
+    bool Differs() const { return differs_.load(std::memory_order_relaxed); }
+    // After Finish(): whether the output is the reference's whole content.
+    bool SameAsReference() const { return reference_ && !Differs(); }
+
   private:
     void HandOver();  // gives the filled buffer to the worker and takes the other one
+    // On the worker's thread: whether `data` is what the reference holds next, and the
+    // part of the output that was the reference's, written once it differs.
+    bool Compare(const char* data, std::size_t size);
+    void CatchUp();
 
     fs::File file_;
-    WriteFault fault_;
+    fs::File* reference_;
     std::unique_ptr<char[]> buffers_[2];
     std::size_t capacity_[2] = {};
+    std::unique_ptr<char[]> referenceBytes_;  // one block of the reference, when there is one
     int current_ = 0;
     std::size_t used_ = 0;
-    std::uint64_t written_ = 0;  // bytes handed to the worker so far
+    std::uint64_t matched_ = 0;  // bytes of output the same as the reference's, not written
     std::error_code error_;      // of a failed write, set by the worker
+    std::atomic<bool> differs_{false};
     std::optional<BackgroundWorker> worker_;
 };
 

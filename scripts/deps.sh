@@ -11,12 +11,14 @@ tessavo_build_packages=(build-essential cmake qt6-base-dev libgl-dev)
 tessavo_run_packages=(qt6-qpa-plugins fonts-liberation qt6-translations-l10n)
 # GoogleTest; the validators of the desktop entry and the AppStream data, and the MIME
 # database that reads the file type; help2man for the manual pages; what CPack needs to make
-# the Debian package (dpkg-shlibdeps, file) and lintian to check it.
+# the Debian package (dpkg-shlibdeps, file) and lintian to check it; and a FAT file system
+# mounted through FUSE, on which the engine's tests clean files as on a USB stick.
 tessavo_test_packages=(
     googletest libgtest-dev
     desktop-file-utils appstream shared-mime-info
     help2man
     dpkg-dev file lintian
+    fusefat dosfstools
 )
 
 tessavo_install_missing() {

@@ -11,7 +11,7 @@
 
 #include "CleaningRun.h"
 #include "Dialogs.h"
-#include "RunFailure.h"
+#include "RunMessages.h"
 #include "SettingsStore.h"
 #include "TessavoView.h"
 #include "Version.h"

@@ -410,7 +410,9 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
         EXPECT_EQ(outcome.out, Prefixed("big.gsi: ",
                                         "Opgeschoond GSI bestand is gereed\n"
                                         "Aantal meetregels:  " +
-                                            count + "\n") +
+                                            count +
+                                            "\nEr is niets gewijzigd: het bestand was al "
+                                            "opgeschoond.\n") +
                                    Prefixed("small.gsi: ", kDone));
         EXPECT_NE(outcome.err.find("\rbig.gsi: Bezig met opschonen: "), std::string::npos);
         EXPECT_TRUE(std::regex_search(outcome.err, std::regex("\r +\r$"))) << outcome.err;

@@ -21,6 +21,8 @@ constexpr auto Cancel = MessageAnswer::Cancel;
 
 // The input as the run writes it: already clean, so the output is the same bytes.
 const std::string kClean = "110001+00000001 \r\n";
+const std::string kClean16 = "*110001+0000000000000001 \r\n";
+const std::string kDirty = "110001+1\r\n";
 
 Message FirstWarning(const std::string& backupPath) {
     return {
@@ -28,14 +30,16 @@ Message FirstWarning(const std::string& backupPath) {
         {"Uitvoerbestand bestaat reeds !", "Backup zal worden bewaard onder de naam:", backupPath},
         MessageIcon::Warning,
         MessageButtons::OkCancel,
-        "Let op"};
+        "Let op",
+        {}};
 }
 
 const Message kSecondWarning{MessageKind::Question,
                              {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
                              MessageIcon::Warning,
                              MessageButtons::OkCancel,
-                             "Let op"};
+                             "Let op",
+                             {}};
 
 struct BackupCase {
     const char* name;
@@ -97,6 +101,99 @@ INSTANTIATE_TEST_SUITE_P(
                     BackupCase{"AskedCancelFirst", true, true, false, {Cancel}, 1, false}),
     test::RowName());
 
+// A second run over what a first run made: the original is never replaced by what was
+// cleaned from it.
+struct AgainCase {
+    const char* name;
+    friend void PrintTo(const AgainCase& c, std::ostream* os) { *os << c.name; }
+    bool inPlace;
+    OutputFormat first, second;
+    bool autoBackup;  // of the second run
+    std::vector<MessageAnswer> answers;
+    test::Snapshot after;
+    std::vector<std::string> closingLines;  // after the count; "<bak>" is the backup path
+};
+
+class AgainTest : public testing::TestWithParam<AgainCase> {};
+
+TEST_P(AgainTest, KeepsTheOriginal) {
+    const AgainCase& c = GetParam();
+    TempDir dir;
+    const std::string input = dir / "meet.gsi", output = c.inPlace ? input : dir / "uit.gsi";
+    WriteFile(input, kDirty);
+    FakeServices first, second;
+    first.format = c.first;
+    ASSERT_EQ(CleaningRun(input, output, true, first).outcome, RunOutcome::Completed);
+    second.format = c.second;
+    second.answers = c.answers;
+
+    EXPECT_EQ(CleaningRun(input, output, c.autoBackup, second).outcome, RunOutcome::Completed);
+
+    EXPECT_EQ(test::TakeSnapshot(dir.path()), c.after);
+    std::vector<std::string> expected{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  1"};
+    for (const std::string& line : c.closingLines)
+        expected.push_back(line == "<bak>" ? output + ".bak" : line);
+    ASSERT_FALSE(second.messages.empty());
+    EXPECT_EQ(second.messages.back().lines, expected);
+}
+
+constexpr auto To8 = OutputFormat::Gsi8;
+constexpr auto To16 = OutputFormat::Gsi16;
+const char* const kNothingChanged = "Er is niets gewijzigd: het bestand was al opgeschoond.";
+const char* const kKept = "Backup met het origineel is bewaard:";
+
+INSTANTIATE_TEST_SUITE_P(
+    SecondRun, AgainTest,
+    testing::Values(AgainCase{"SameFormatChangesNothing",
+                              true,
+                              To8,
+                              To8,
+                              true,
+                              {},
+                              {{"meet.gsi", kClean}, {"meet.gsi.bak", kDirty}},
+                              {kNothingChanged}},
+                    AgainCase{"OtherFormatKeepsTheBackup",
+                              true,
+                              To8,
+                              To16,
+                              true,
+                              {},
+                              {{"meet.gsi", kClean16}, {"meet.gsi.bak", kDirty}},
+                              {kKept, "<bak>"}},
+                    AgainCase{"KeptAfterTheQuestionsToo",
+                              true,
+                              To8,
+                              To16,
+                              false,
+                              {Ok, Ok},
+                              {{"meet.gsi", kClean16}, {"meet.gsi.bak", kDirty}},
+                              {kKept, "<bak>"}},
+                    AgainCase{"SeparateOutputGetsNoBackup",
+                              false,
+                              To8,
+                              To8,
+                              true,
+                              {},
+                              {{"meet.gsi", kDirty}, {"uit.gsi", kClean}},
+                              {kNothingChanged}}),
+    test::RowName());
+
+// A name as long as its backup's name allows is cleaned in place again and again: the
+// temporary names, longer as they stand, are cut short to fit.
+TEST(InPlace, LongestNameIsCleanedAgain) {
+    TempDir dir;
+    const std::string name = std::string(247, 'm') + ".gsi";  // with ".bak", 255 bytes
+    const std::string path = dir / name;
+    WriteFile(path, kDirty);
+    for (const OutputFormat format : {OutputFormat::Gsi8, OutputFormat::Gsi16}) {
+        FakeServices services;
+        services.format = format;
+        EXPECT_EQ(CleaningRun(path, path, true, services).outcome, RunOutcome::Completed);
+    }
+    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+              (test::Snapshot{{name, kClean16}, {name + ".bak", kDirty}}));
+}
+
 // Ways of naming the input file as the output; each is cleaning in place.
 class InPlaceTest : public testing::TestWithParam<const char*> {};
 
@@ -118,18 +215,21 @@ INSTANTIATE_TEST_SUITE_P(SameFile, InPlaceTest,
                          testing::Values("meet.gsi", "./meet.gsi", "sub/../meet.gsi"));
 
 #ifndef _WIN32
-TEST(InPlace, LinkToTheInputIsRenamedNotTheInput) {
-    // The link is the output; it moves to the backup path and still leads to the input.
+TEST(InPlace, LinkIsFollowedToItsFileAndStaysALink) {
+    // The link, in another folder, is the output: the file it leads to is cleaned in place,
+    // with its backup and every file of the run in that file's folder.
     TempDir dir;
-    const std::string input = dir / "meet.gsi", link = dir / "link.gsi";
-    WriteFile(input, kClean);
-    std::filesystem::create_symlink(input, link);
+    std::filesystem::create_directory(dir.path() / "sub");
+    const std::string input = dir / "meet.gsi", link = dir / "sub/link.gsi";
+    WriteFile(input, "110001+1\r\n");
+    std::filesystem::create_symlink("../meet.gsi", link);
     FakeServices services;
-    EXPECT_EQ(CleaningRun(input, link, true, services).outcome, RunOutcome::Completed);
-    EXPECT_TRUE(std::filesystem::is_symlink(link + ".bak"));
-    EXPECT_FALSE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadFile(link), kClean);
-    EXPECT_EQ(ReadFile(input), kClean);
+    EXPECT_EQ(CleaningRun(link, link, true, services).outcome, RunOutcome::Completed);
+    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+              (test::Snapshot{{"meet.gsi", kClean},
+                              {"meet.gsi.bak", "110001+1\r\n"},
+                              {"sub", "<folder>"},
+                              {"sub/link.gsi", "<link to ../meet.gsi>"}}));
 }
 
 TEST(InPlace, PathsDifferingInCaseAreDifferentFiles) {
@@ -172,7 +272,8 @@ TEST(BackupRefusal, InputThatIsTheBackupIsNeverDeleted) {
                                "Bewerking is niet mogelijk."},
                               MessageIcon::Warning,
                               MessageButtons::Ok,
-                              "Let op"};
+                              "Let op",
+                              {}};
         EXPECT_EQ(services.messages, std::vector<Message>{refusal});
         EXPECT_EQ(ReadFile(input), "IN");
         EXPECT_EQ(ReadFile(output), "OUT");

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <memory>
 #include <tuple>
 
 #include "FileSystem.h"
-#include "RunFailure.h"
+#include "RunMessages.h"
 #include "TestSupport.h"
 #include "modFileHandling.h"
 
@@ -33,18 +36,18 @@ Message Done(int count) {
             {"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  " + std::to_string(count)},
             MessageIcon::None,
             MessageButtons::Ok,
-            std::nullopt};
+            std::nullopt,
+            {}};
 }
-const Message kEmpty{MessageKind::Report,
-                     {"GSI bestand is leeg !"},
-                     MessageIcon::Warning,
-                     MessageButtons::Ok,
-                     std::nullopt};
+const Message kEmpty{MessageKind::Report,  {"GSI bestand is leeg !"},
+                     MessageIcon::Warning, MessageButtons::Ok,
+                     std::nullopt,         {}};
 const Message kInputMissing{MessageKind::Refusal,
                             {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."},
                             MessageIcon::Warning,
                             MessageButtons::Ok,
-                            "Let op"};
+                            "Let op",
+                            {}};
 
 struct ContentCase {
     const char* name;
@@ -197,23 +200,6 @@ TEST(CleaningRunTest, CancelInWarningEndsSilently) {
     EXPECT_FALSE(Exists(dir / "out.gsi.bak"));
 }
 
-TEST(CleaningRunTest, InPlaceTwiceKeepsOneGenerationOfBackup) {
-    TempDir dir;
-    const std::string path = dir / "meet.gsi";
-    WriteFile(path, "110001+1\r\n");
-    FakeServices first;
-    EXPECT_EQ(CleaningRun(path, path, true, first).outcome, RunOutcome::Completed);
-    EXPECT_EQ(ReadFile(path), kWord8 + "\r\n");
-    EXPECT_EQ(ReadFile(path + ".bak"), "110001+1\r\n");
-
-    FakeServices second;
-    second.format = OutputFormat::Gsi16;
-    EXPECT_EQ(CleaningRun(path, path, true, second).outcome, RunOutcome::Completed);
-    EXPECT_EQ(ReadFile(path), kWord16 + "\r\n");
-    EXPECT_EQ(ReadFile(path + ".bak"), kWord8 + "\r\n");
-    EXPECT_EQ(second.messages, std::vector<Message>{Done(1)});
-}
-
 TEST(CleaningRunTest, FormatAskedPerLineAndChangeAppliesFromNextLine) {
     TempDir dir;
     WriteFile(dir / "in.gsi", kWord8 + "\r\n" + kWord8 + "\r\n" + kWord8 + "\r\n");
@@ -225,8 +211,9 @@ TEST(CleaningRunTest, FormatAskedPerLineAndChangeAppliesFromNextLine) {
     CleaningRun(dir / "in.gsi", dir / "out.gsi", true, services);
     EXPECT_EQ(ReadFile(dir / "out.gsi"), kWord8 + "\r\n" + kWord8 + "\r\n" + kWord16 + "\r\n");
     EXPECT_EQ(services.formatQueries, 3);
-    EXPECT_EQ(services.yields, 4);
-    // The last call comes after the last line: everything read.
+    EXPECT_EQ(services.yields, 5);
+    // The last calls come after the last line, and once the output is on the disk:
+    // everything read.
     const std::uint64_t size = 3 * (kWord8.size() + 2);
     EXPECT_EQ(services.lastProgress, (Progress{size, size}));
 }
@@ -272,16 +259,25 @@ TEST(CleaningRunTest, UnexpectedErrorAlsoPutsEverythingBack) {
                                         "Bewerking is afgebroken."}));
 }
 
-// Faults, each made to happen for real or injected; afterwards every file in the folder is
-// byte for byte as it was and one warning says why.
+// What a fault row arranges besides files: calls of the file layer that fail, and a lower
+// line-count limit.
+struct Faults {
+    fs::CallHook hook;
+    std::int32_t maxLineCount = std::numeric_limits<std::int32_t>::max();
+};
+
+// Faults and refusals, each made to happen for real or injected; afterwards every file in
+// the folder is byte for byte as it was and one warning says why, or, when the warning says
+// that the old output stands as the backup already, that is the one change.
 struct FaultCase {
     const char* name;
     friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
-    std::function<void(const TempDir&, std::string& input, std::string& output, RunTestHooks&)>
-        arrange;
+    std::function<void(const TempDir&, std::string& input, std::string& output, Faults&)> arrange;
     MessageKind kind;
-    std::vector<std::string> expectedLines;  // "<in>", "<out>" stand for the paths
+    std::vector<std::string> expectedLines;  // "<in>", "<out>", "<dir>" stand for the paths
 };
+
+const char* const kKeptAsBackup = "Het oude uitvoerbestand is al als backup bewaard onder:";
 
 std::string Substitute(const std::string& text, const std::string& input,
                        const std::string& output) {
@@ -296,57 +292,64 @@ std::string Substitute(const std::string& text, const std::string& input,
 
 class RunFaultTest : public testing::TestWithParam<FaultCase> {};
 
-TEST_P(RunFaultTest, ChangesNothing) {
+TEST_P(RunFaultTest, ChangesNothingElse) {
     const FaultCase& c = GetParam();
     TempDir dir;
     std::string input = dir / "in.gsi", output = dir / "out.gsi";
     WriteFile(input, kWord8 + "\r\n" + kWord8 + "\r\n");
-    RunTestHooks hooks;
-    c.arrange(dir, input, output, hooks);
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    Faults faults;
+    c.arrange(dir, input, output, faults);
+    test::Snapshot expectedAfter = test::TakeSnapshot(dir.path());
+    if (std::find(c.expectedLines.begin(), c.expectedLines.end(), std::string(kKeptAsBackup)) !=
+        c.expectedLines.end()) {
+        expectedAfter["out.gsi.bak"] = expectedAfter["out.gsi"];
+    }
     FakeServices services;
 
-    const RunResult result = CleaningRun(input, output, true, services, hooks);
+    SetMaxLineCount(faults.maxLineCount);
+    RunResult result;
+    {
+        test::FileCallHook hook(faults.hook);
+        result = CleaningRun(input, output, true, services);
+    }
+    SetMaxLineCount(std::numeric_limits<std::int32_t>::max());
 
     EXPECT_EQ(result.outcome,
               c.kind == MessageKind::Failure ? RunOutcome::Failed : RunOutcome::Refused);
     std::vector<std::string> expected;
     for (const auto& line : c.expectedLines) expected.push_back(Substitute(line, input, output));
-    EXPECT_EQ(services.messages, (std::vector<Message>{{c.kind, expected, MessageIcon::Warning,
-                                                        MessageButtons::Ok, "Let op"}}));
+    EXPECT_EQ(services.messages,
+              (std::vector<Message>{
+                  {c.kind, expected, MessageIcon::Warning, MessageButtons::Ok, "Let op", {}}}));
     EXPECT_FALSE(services.madeDefault);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.path()), expectedAfter);
 }
 
-void InPlace(const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
-    output = input;
-}
-void WithOutputAndBackup(const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+void InPlace(const TempDir&, std::string& input, std::string& output, Faults&) { output = input; }
+void WithOutputAndBackup(const TempDir&, std::string&, std::string& output, Faults&) {
     WriteFile(output, "OUT");
     WriteFile(output + ".bak", "OLD");
 }
 void AddLongLine(std::string& input) {
     WriteFile(input, ReadFile(input) + std::string(32768, '1'));
 }
-std::error_code FullDisk(std::uint64_t) {
-    return std::make_error_code(std::errc::no_space_on_device);
+void MakeReadOnly(const std::string& path) {
+    std::filesystem::permissions(ToFsPath(path), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
 }
-// The rename of the final swap that `matches` picks fails as a locked file's would.
-decltype(RunTestHooks::move) FailMove(
-    std::function<bool(const std::string&, const std::string&)> matches) {
-    return [matches](const std::string& from, const std::string& to) {
-        if (matches(from, to)) return std::make_error_code(std::errc::device_or_resource_busy);
-        return fs::MoveNoReplace(from, to);
+bool EndsWith(std::string_view text, std::string_view end) { return text.ends_with(end); }
+// The file layer's calls of kind `call` whose path `matches` fail with `error`.
+fs::CallHook Fail(
+    fs::Call call, std::errc error,
+    std::function<bool(std::string_view)> matches = [](std::string_view) { return true; }) {
+    return [=](fs::Call made, std::string_view path) {
+        return made == call && matches(path) ? std::make_error_code(error) : std::error_code();
     };
-}
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // An input file of these bytes.
 auto Input(std::string bytes) {
-    return [bytes](const TempDir&, std::string& input, std::string&, RunTestHooks&) {
+    return [bytes](const TempDir&, std::string& input, std::string&, Faults&) {
         WriteFile(input, bytes);
     };
 }
@@ -360,20 +363,21 @@ const char* const kNotPossible = "Bewerking is niet mogelijk.";
 const char* const kAborted = "Bewerking is afgebroken.";
 constexpr auto Refusal = MessageKind::Refusal;
 constexpr auto Failure = MessageKind::Failure;
+constexpr auto kBusy = std::errc::device_or_resource_busy;  // a file held by another program
 
 const std::vector<std::string> kNoGsi = {"Invoerbestand is geen GSI bestand:", "<in>",
                                          kNotPossible};
 
 const FaultCase kFaults[] = {
     FaultCase{"CsvIsNoGsi",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  WithOutputAndBackup(dir, input, output, hooks);
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  WithOutputAndBackup(dir, input, output, faults);
                   WriteFile(input, "Punt,X,Y,Z\r\n1,100.000,200.000,3.0\r\n");
               },
               Refusal, kNoGsi},
     FaultCase{"PngIsNoGsiInPlace",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  InPlace(dir, input, output, hooks);
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  InPlace(dir, input, output, faults);
                   WriteFile(input, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01"s);
               },
               Refusal, kNoGsi},
@@ -384,14 +388,14 @@ const FaultCase kFaults[] = {
               Refusal, kNoGsi},
     FaultCase{"FragmentAndEmptyLineIsNoGsi", Input("11\r\n\r\n"), Refusal, kNoGsi},
     FaultCase{"OutputFolderMissing",
-              [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
+              [](const TempDir& dir, std::string&, std::string& output, Faults&) {
                   output = dir / "geen/out.gsi";
               },
               Failure,
               {"Uitvoerbestand kan niet worden aangemaakt:", "<out>",
                "De map of het bestand bestaat niet.", kAborted}},
     FaultCase{"OutputIsFolder",
-              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+              [](const TempDir&, std::string&, std::string& output, Faults&) {
                   std::filesystem::create_directory(output);
               },
               Refusal,
@@ -399,30 +403,30 @@ const FaultCase kFaults[] = {
                kNotPossible}},
 #ifndef _WIN32
     FaultCase{"FifoAtOutput",
-              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+              [](const TempDir&, std::string&, std::string& output, Faults&) {
                   ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
               },
               Refusal,
               {"Uitvoerbestand is geen gewoon bestand:", "<out>",
                "Op die plaats staat een pipe (FIFO).", kNotPossible}},
     FaultCase{"DanglingLinkAtOutput",
-              [](const TempDir& dir, std::string&, std::string& output, RunTestHooks&) {
+              [](const TempDir& dir, std::string&, std::string& output, Faults&) {
                   std::filesystem::create_symlink(dir / "weg.gsi", output);
               },
               Refusal,
               {"Uitvoerbestand is geen gewoon bestand:", "<out>",
                "Op die plaats staat een verwijzing die nergens heen leidt.", kNotPossible}},
-    FaultCase{"OutputLinksToItsOwnBackup",
-              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
-                  WriteFile(output + ".bak", "OLD");
-                  std::filesystem::create_symlink(output + ".bak", output);
+    FaultCase{"BackupIsALinkToTheOutput",
+              [](const TempDir&, std::string&, std::string& output, Faults&) {
+                  WriteFile(output, "OUT");
+                  std::filesystem::create_symlink(output, output + ".bak");
               },
               Refusal,
               {"Uitvoerbestand en backupbestand zijn hetzelfde bestand:", "<out>", kNotPossible}},
 #endif
     FaultCase{"FolderAtBackupPathInPlace",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  InPlace(dir, input, output, hooks);
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  InPlace(dir, input, output, faults);
                   std::filesystem::create_directory(output + ".bak");
                   WriteFile(output + ".bak/x", "x");
               },
@@ -430,29 +434,56 @@ const FaultCase kFaults[] = {
               {"Backup kan niet worden gemaakt van:", "<out>",
                "Op de plaats van de backup staat een map.", kNotPossible}},
     FaultCase{"NulInOutputPath",
-              [](const TempDir&, std::string&, std::string& output, RunTestHooks&) {
+              [](const TempDir&, std::string&, std::string& output, Faults&) {
                   WriteFile(output, "OUT");
                   output += std::string(1, '\0') + ".gsi";
               },
               Refusal,
               {"Ongeldig teken (NUL) in de naam:", "<dir>out.gsi\xE2\x90\x80.gsi", kNotPossible}},
+    FaultCase{"EmptyOutputPath",
+              [](const TempDir&, std::string&, std::string& output, Faults&) { output.clear(); },
+              Refusal,
+              {"Naam van het uitvoerbestand ontbreekt.", kNotPossible}},
+    FaultCase{"ReadOnlyOutput",
+              [](const TempDir&, std::string&, std::string& output, Faults&) {
+                  WriteFile(output, "OUT");
+                  MakeReadOnly(output);
+              },
+              Refusal,
+              {"Uitvoerbestand is alleen-lezen:", "<out>", kNotPossible}},
+    FaultCase{"ReadOnlyBackupInPlace",
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  InPlace(dir, input, output, faults);
+                  WriteFile(output + ".bak", "OLD");
+                  MakeReadOnly(output + ".bak");
+              },
+              Refusal,
+              {"Backupbestand is alleen-lezen:", "<out>.bak", kNotPossible}},
+    FaultCase{"BackupNameTooLong",
+              [](const TempDir& dir, std::string&, std::string& output, Faults&) {
+                  output = dir / (std::string(251, 'm') + ".gsi");
+                  WriteFile(output, "OUT");
+              },
+              Refusal,
+              {"De naam van het backupbestand wordt te lang:", "<out>", kNotPossible}},
     FaultCase{
         "FullDiskInPlace",
-        [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-            InPlace(dir, input, output, hooks);
-            hooks.writeFault = FullDisk;
+        [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+            InPlace(dir, input, output, faults);
+            WriteFile(input, "110001+1\r\n");  // a file that changes is written
+            faults.hook = Fail(fs::Call::Write, std::errc::no_space_on_device);
         },
         Failure,
         {"Uitvoerbestand kan niet worden geschreven:", "<out>", "De schijf is vol.", kAborted}},
     FaultCase{"LineOverLimitInPlace",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  InPlace(dir, input, output, hooks);
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  InPlace(dir, input, output, faults);
                   AddLongLine(input);
               },
               Failure,
               {"Regel 3 is te lang in:", "<in>", kAborted}},
     FaultCase{"CompletedLineOverLimit",
-              [](const TempDir&, std::string& input, std::string& output, RunTestHooks&) {
+              [](const TempDir&, std::string& input, std::string& output, Faults&) {
                   std::string line;  // on the grid, its last word one blank short
                   for (int i = 0; i < 2048; ++i) line += kWord8;
                   line.resize(32767);
@@ -462,42 +493,53 @@ const FaultCase kFaults[] = {
               Failure,
               {"Regel 1 is te lang in:", "<in>", kAborted}},
     FaultCase{"LineCountOverflowInPlace",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  InPlace(dir, input, output, hooks);
-                  hooks.maxLineCount = 1;
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  InPlace(dir, input, output, faults);
+                  faults.maxLineCount = 1;
               },
               Failure,
               {"Te veel meetregels (meer dan 2147483647) bij regel 2 in:", "<in>", kAborted}},
-    FaultCase{"OldBackupCannotBeMovedAside",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  WithOutputAndBackup(dir, input, output, hooks);
-                  hooks.move = FailMove([](const std::string& from, const std::string&) {
-                      return EndsWith(from, ".bak");
-                  });
+    FaultCase{
+        "BackupCannotBeMade",
+        [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+            WithOutputAndBackup(dir, input, output, faults);
+            faults.hook = Fail(fs::Call::Link, kBusy);
+        },
+        Failure,
+        {"Backup kan niet worden gemaakt van:", "<out>", "Het bestand is in gebruik.", kAborted}},
+    FaultCase{"BackupCopyOnAFullDiskWithoutLinks",
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  WithOutputAndBackup(dir, input, output, faults);
+                  // The new output's one write goes through; the copy's does not.
+                  auto writes = std::make_shared<std::atomic<int>>(0);
+                  faults.hook = [writes](fs::Call call, std::string_view) {
+                      if (call == fs::Call::Link)
+                          return std::make_error_code(std::errc::operation_not_supported);
+                      if (call == fs::Call::Write && ++*writes > 1)
+                          return std::make_error_code(std::errc::no_space_on_device);
+                      return std::error_code();
+                  };
               },
               Failure,
-              {"Oud backupbestand kan niet worden verwijderd:", "<out>.bak",
-               "Het bestand is in gebruik.", kAborted}},
-    FaultCase{"OutputCannotBecomeTheBackup",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  WithOutputAndBackup(dir, input, output, hooks);
-                  hooks.move = FailMove([](const std::string& from, const std::string& to) {
-                      return EndsWith(to, ".bak") && !EndsWith(from, ".tmp");
-                  });
+              {"Backup kan niet worden gemaakt van:", "<out>", "De schijf is vol.", kAborted}},
+    FaultCase{"OlderBackupCannotBeReplaced",
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  WithOutputAndBackup(dir, input, output, faults);
+                  faults.hook = Fail(fs::Call::Replace, kBusy,
+                                     [](std::string_view to) { return EndsWith(to, ".bak"); });
               },
               Failure,
-              {"Uitvoerbestand kan niet worden hernoemd naar:", "<out>.bak",
+              {"Oud backupbestand kan niet worden vervangen:", "<out>.bak",
                "Het bestand is in gebruik.", kAborted}},
     FaultCase{"NewOutputCannotBePutInPlace",
-              [](const TempDir& dir, std::string& input, std::string& output, RunTestHooks& hooks) {
-                  WithOutputAndBackup(dir, input, output, hooks);
-                  hooks.move = FailMove([](const std::string& from, const std::string&) {
-                      return EndsWith(from, ".tmp") && from.find(".bak.") == std::string::npos;
-                  });
+              [](const TempDir& dir, std::string& input, std::string& output, Faults& faults) {
+                  WithOutputAndBackup(dir, input, output, faults);
+                  faults.hook = Fail(fs::Call::Replace, kBusy,
+                                     [](std::string_view to) { return EndsWith(to, "out.gsi"); });
               },
               Failure,
               {"Uitvoerbestand kan niet worden vervangen:", "<out>", "Het bestand is in gebruik.",
-               kAborted}},
+               kKeptAsBackup, "<out>.bak", kAborted}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, testing::ValuesIn(kFaults), test::RowName());

@@ -37,7 +37,7 @@ Snapshot TakeSnapshot(const std::filesystem::path& folder) {
     namespace fs = std::filesystem;
     Snapshot snapshot;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::u8string relative = fs::relative(entry.path(), folder).generic_u8string();
+        const std::u8string relative = entry.path().lexically_relative(folder).generic_u8string();
         const std::string name(relative.begin(), relative.end());
         const fs::file_status status = entry.symlink_status();
         if (fs::is_symlink(status)) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FaultInjection.h"
 #include "RunServices.h"
 #include "modGSI.h"
 
@@ -38,7 +40,8 @@ class FakeServices : public RunServices {
     std::vector<MessageAnswer> answers;
     std::vector<Message> messages;
     int yields = 0;
-    int stopAfterYields = -1;  // ProcessEvents() answers false from this call on
+    int stopAfterYields = -1;            // ProcessEvents() answers false from this call on
+    std::atomic<bool> stopAsked{false};  // as a Ctrl+C would; set from any thread
     int formatQueries = 0;
     bool madeDefault = false;
     Progress lastProgress;
@@ -59,9 +62,18 @@ class FakeServices : public RunServices {
         ++yields;
         lastProgress = progress;
         if (onYield) onYield(yields);
-        return stopAfterYields < 0 || yields < stopAfterYields;
+        return !stopAsked && (stopAfterYields < 0 || yields < stopAfterYields);
     }
     void MakeProcessDefault() override { madeDefault = true; }
+};
+
+// Routes every call of the engine's file layer through `hook` while the object lives.
+class FileCallHook {
+  public:
+    explicit FileCallHook(fs::CallHook hook) { fs::SetCallHook(std::move(hook)); }
+    ~FileCallHook() { fs::SetCallHook({}); }
+    FileCallHook(const FileCallHook&) = delete;
+    FileCallHook& operator=(const FileCallHook&) = delete;
 };
 
 // A fresh folder, removed with everything in it at the end of the test.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "TestSupport.h"
@@ -88,10 +89,14 @@ TEST(OutputFileTest, FailedWriteIsReportedByFinish) {
     // A disk that fills up while the second block is written.
     test::TempDir dir;
     std::error_code ec;
-    OutputFile out(fs::File::CreateNew(dir / "out.gsi", ec), [](std::uint64_t offset) {
-        return offset > 0 ? std::make_error_code(std::errc::no_space_on_device) : std::error_code();
-    });
+    OutputFile out(fs::File::CreateNew(dir / "out.gsi", ec));
     ASSERT_FALSE(ec);
+    std::atomic<int> writes = 0;
+    test::FileCallHook hook([&](fs::Call call, std::string_view) {
+        return call == fs::Call::Write && ++writes > 1
+                   ? std::make_error_code(std::errc::no_space_on_device)
+                   : std::error_code();
+    });
     for (int i = 0; i < 70000; ++i) out.WriteLine("110001+00000001 ");
     try {
         out.Finish();
@@ -100,6 +105,51 @@ TEST(OutputFileTest, FailedWriteIsReportedByFinish) {
         EXPECT_EQ(e.code(), std::errc::no_space_on_device);
     }
 }
+
+// What is written is compared with a reference file as it goes: the same only when every
+// byte is, and the reference ends where the output does. Nothing is written while it is the
+// same; a file that differs in the end gets every byte. Lines of 18 bytes, so that a
+// difference can stand beyond the first block of 1 MiB.
+struct ReferenceCase {
+    const char* name;
+    friend void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+    int lines;              // written, each "110001+00000001 " with CR LF
+    std::string reference;  // its content, where "=" stands for the lines written
+    bool same;
+};
+
+class ReferenceTest : public testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(ReferenceTest, ComparesWhileWriting) {
+    const ReferenceCase& c = GetParam();
+    const std::string line = "110001+00000001 ";
+    std::string written;
+    for (int i = 0; i < c.lines; ++i) written += line + "\r\n";
+    std::string reference = c.reference;
+    if (reference.starts_with("=")) reference = written + reference.substr(1);
+    if (reference.ends_with("<")) reference = written.substr(0, written.size() - 1);
+    if (reference.ends_with("!")) reference = written.substr(0, written.size() - 2) + "!\n";
+    test::TempDir dir;
+    test::WriteFile(dir / "ref.gsi", reference);
+    std::error_code ec;
+    fs::File file = fs::File::OpenForReading(dir / "ref.gsi", ec);
+    for (const bool writes : {true, false}) {
+        ASSERT_FALSE(file.Rewind());
+        OutputFile out(writes ? fs::File::CreateNew(dir / "new.gsi", ec) : fs::File(), &file);
+        for (int i = 0; i < c.lines; ++i) out.WriteLine(line);
+        out.Finish();
+        EXPECT_EQ(out.SameAsReference(), c.same) << (writes ? "writing" : "comparing only");
+    }
+    EXPECT_EQ(test::ReadFile(dir / "new.gsi"), c.same ? "" : written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reference, ReferenceTest,
+                         testing::Values(ReferenceCase{"Same", 70000, "=", true},
+                                         ReferenceCase{"BothEmpty", 0, "", true},
+                                         ReferenceCase{"ReferenceLonger", 70000, "=x", false},
+                                         ReferenceCase{"ReferenceShorter", 70000, "<", false},
+                                         ReferenceCase{"LastByteDiffers", 70000, "!", false}),
+                         test::RowName());
 
 }  // namespace
 }  // namespace tessavo
