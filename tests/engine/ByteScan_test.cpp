@@ -13,12 +13,13 @@
 namespace tessavo {
 namespace {
 
+using test::PrintTo;
+
 // A scan over [begin, end) and the offset it answers.
 using Scan = std::size_t (*)(const char* begin, const char* end);
 
 struct ScanCase {
     const char* name;
-    friend void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
     Scan scan;
     char fill;             // every byte but one
     char other;            // the one byte, at each position in turn

@@ -23,6 +23,7 @@ namespace {
 
 using test::Exists;
 using test::FakeServices;
+using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -51,7 +52,6 @@ const Message kInputMissing{MessageKind::Refusal,
 
 struct ContentCase {
     const char* name;
-    friend void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.name; }
     std::string input;
     std::string outputName;
     OutputFormat format;
@@ -175,7 +175,7 @@ TEST(CleaningRunTest, CountsAndTellsCutValuesAndUnchangedLines) {
 TEST(CleaningRunTest, MissingInputTouchesNothing) {
     TempDir dir;
     WriteFile(dir / "out.gsi", "OUT");
-    for (const std::string& input : {dir / "weg.gsi", std::string(), dir.path().string()}) {
+    for (const std::string& input : {dir / "weg.gsi", std::string(), dir.Path().string()}) {
         FakeServices services;
         const RunResult result = CleaningRun(input, dir / "out.gsi", true, services);
         EXPECT_EQ(result.outcome, RunOutcome::InputMissing);
@@ -224,7 +224,7 @@ TEST(CleaningRunTest, StoppedRunChangesNothingAndTheNextRunWorks) {
     const std::string content = "110001+1\r\n110001+1\r\n110001+1\r\n";
     WriteFile(path, content);
     WriteFile(path + ".bak", "OLD");
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    const test::Snapshot before = test::TakeSnapshot(dir.Path());
     FakeServices stopped;
     stopped.stopAfterYields = 3;
 
@@ -233,7 +233,7 @@ TEST(CleaningRunTest, StoppedRunChangesNothingAndTheNextRunWorks) {
     EXPECT_EQ(result.outcome, RunOutcome::Stopped);
     EXPECT_TRUE(stopped.messages.empty());
     EXPECT_FALSE(stopped.madeDefault);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), before);
 
     FakeServices again;
     EXPECT_EQ(CleaningRun(path, path, true, again).outcome, RunOutcome::Completed);
@@ -271,7 +271,6 @@ struct Faults {
 // that the old output stands as the backup already, that is the one change.
 struct FaultCase {
     const char* name;
-    friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
     std::function<void(const TempDir&, std::string& input, std::string& output, Faults&)> arrange;
     MessageKind kind;
     std::vector<std::string> expectedLines;  // "<in>", "<out>", "<dir>" stand for the paths
@@ -299,7 +298,7 @@ TEST_P(RunFaultTest, ChangesNothingElse) {
     WriteFile(input, kWord8 + "\r\n" + kWord8 + "\r\n");
     Faults faults;
     c.arrange(dir, input, output, faults);
-    test::Snapshot expectedAfter = test::TakeSnapshot(dir.path());
+    test::Snapshot expectedAfter = test::TakeSnapshot(dir.Path());
     if (std::find(c.expectedLines.begin(), c.expectedLines.end(), std::string(kKeptAsBackup)) !=
         c.expectedLines.end()) {
         expectedAfter["out.gsi.bak"] = expectedAfter["out.gsi"];
@@ -322,7 +321,7 @@ TEST_P(RunFaultTest, ChangesNothingElse) {
               (std::vector<Message>{
                   {c.kind, expected, MessageIcon::Warning, MessageButtons::Ok, "Let op", {}}}));
     EXPECT_FALSE(services.madeDefault);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), expectedAfter);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), expectedAfter);
 }
 
 void InPlace(const TempDir&, std::string& input, std::string& output, Faults&) { output = input; }
