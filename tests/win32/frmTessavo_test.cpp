@@ -123,7 +123,14 @@ class WindowTest : public testing::Test {
 // The settings through the real store, on a registry key of the test's own.
 class RegistryKey {
   public:
-    RegistryKey() : name_(L"Software\\Tessavo tests\\" + std::to_wstring(GetCurrentProcessId())) {
+    // The shared parent is made here as a lasting key: a volatile key made first, whose
+    // parent would then be made volatile too, would leave no place for the lasting keys of
+    // the tests that follow.
+    RegistryKey() : name_(std::wstring(kParent) + L"\\" + std::to_wstring(GetCurrentProcessId())) {
+        HKEY parent = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, 0, KEY_READ, nullptr, &parent,
+                            nullptr) == ERROR_SUCCESS)
+            RegCloseKey(parent);
         RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
     }
     ~RegistryKey() { RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str()); }
@@ -141,6 +148,7 @@ class RegistryKey {
     }
 
   private:
+    static constexpr const wchar_t* kParent = L"Software\\Tessavo tests";
     std::wstring name_;
 };
 
