@@ -11,6 +11,7 @@
 
 #include "CleaningRun.h"
 #include "FileSystem.h"
+#include "RunMessages.h"
 #include "SystemServices.h"
 #include "Version.h"
 #include "modFileHandling.h"
@@ -33,6 +34,7 @@ constexpr std::string_view kUsageText =
     "Gebruik: tessavo-cli [--gsi8 | --gsi16] INVOER UITVOER\n"
     "         tessavo-cli [--gsi8 | --gsi16] --in-place BESTAND...\n"
     "         tessavo-cli [--gsi8 | --gsi16] --output-dir MAP BESTAND...\n"
+    "         tessavo-cli [--gsi8 | --gsi16] --check BESTAND...\n"
     "         tessavo-cli --help | --version\n";
 
 constexpr std::string_view kHelpText =
@@ -48,6 +50,8 @@ constexpr std::string_view kHelpText =
     "                    BESTAND.bak\n"
     "  --output-dir MAP  schoon elk BESTAND op naar MAP met dezelfde naam; MAP moet bestaan,\n"
     "                    en twee bestanden met dezelfde naam worden geweigerd\n"
+    "  --check           schrijf niets, maar toon van elk BESTAND elke waarde die zou\n"
+    "                    worden ingekort en elke regel die ongewijzigd zou blijven\n"
     "  -h, --help        toon deze hulp (op Windows ook /?)\n"
     "  --version         toon het versienummer\n"
     "\n"
@@ -57,10 +61,15 @@ constexpr std::string_view kHelpText =
     "was en slaat de rest over. Op Windows zoekt tessavo-cli bij jokertekens (* en ?) in\n"
     "een bestandsnaam zelf de bestanden die erop passen.\n"
     "\n"
+    "Een - als INVOER leest de standaardinvoer, als UITVOER schrijft het naar de\n"
+    "standaarduitvoer, zonder backup of tijdelijk bestand; het resultaat gaat dan naar de\n"
+    "standaardfout. Mislukt of stopt de bewerking halverwege, dan is de uitvoer onvolledig.\n"
+    "\n"
     "Afsluitstatus:\n"
-    "  0    alle bestanden zijn opgeschoond\n"
+    "  0    alle bestanden zijn opgeschoond (met --check: er zou niets worden ingekort of\n"
+    "       ongewijzigd blijven)\n"
     "  3    alle bestanden zijn opgeschoond, maar er zijn waarden ingekort of regels\n"
-    "       ongewijzigd gelaten\n"
+    "       ongewijzigd gelaten (met --check: dat zou gebeuren)\n"
     "  1    een bestand is geweigerd, ontbreekt of is mislukt; de andere zijn wel gedaan\n"
     "  2    verkeerd gebruik\n"
     "  130  gestopt met Ctrl+C: een bestand is teruggezet of er zijn bestanden\n"
@@ -68,9 +77,15 @@ constexpr std::string_view kHelpText =
 
 void Write(std::ostream& stream, std::string_view text) { stream << text << std::flush; }
 
-// The three forms of a run: one input into one output, files into themselves, or files
-// into a folder.
-enum class Form { Pair, InPlace, OutputDir };
+// The forms of a run: one input into one output, files into themselves, files into a
+// folder, or files only read for the list of what cleaning them would change.
+enum class Form { Pair, InPlace, OutputDir, Check };
+
+// "-" as a file: standard input as INPUT, standard output as OUTPUT; in messages the
+// streams go by these names.
+constexpr std::string_view kStandardStream = "-";
+constexpr std::string_view kStandardInput = "standaardinvoer";
+constexpr std::string_view kStandardOutput = "standaarduitvoer";
 
 struct Options {
     OutputFormat format = OutputFormat::SameAsInput;
@@ -89,6 +104,20 @@ struct Request {
 
 constexpr std::string_view kOutputDir = "--output-dir";
 
+std::string FormOption(Form form) {
+    switch (form) {
+        case Form::InPlace:
+            return "--in-place";
+        case Form::OutputDir:
+            return std::string(kOutputDir);
+        case Form::Check:
+            return "--check";
+        case Form::Pair:
+            break;
+    }
+    return {};
+}
+
 bool IsHelp(const std::string& argument) {
     return argument == "--help" || argument == "-h" || (kWindows && argument == "/?");
 }
@@ -100,7 +129,7 @@ Request Parse(const std::vector<std::string>& arguments) {
     const auto fail = [&error](std::string reason) { error = error.value_or(std::move(reason)); };
     const auto setForm = [&](Form form) {
         if (options.form != Form::Pair && options.form != form) {
-            fail("--in-place en --output-dir sluiten elkaar uit");
+            fail(FormOption(options.form) + " en " + FormOption(form) + " sluiten elkaar uit");
         }
         options.form = form;
     };
@@ -124,6 +153,8 @@ Request Parse(const std::vector<std::string>& arguments) {
             options.format = format;
         } else if (argument == "--in-place") {
             setForm(Form::InPlace);
+        } else if (argument == "--check") {
+            setForm(Form::Check);
         } else if (argument == kOutputDir || argument.starts_with(std::string(kOutputDir) + "=")) {
             setForm(Form::OutputDir);
             std::optional<std::string> folder;
@@ -144,6 +175,14 @@ Request Parse(const std::vector<std::string>& arguments) {
     }
     if (options.form == Form::OutputDir && options.files.empty()) {
         fail("--output-dir verwacht een of meer bestanden");
+    }
+    if (options.form == Form::Check && options.files.empty()) {
+        fail("--check verwacht een of meer bestanden");
+    }
+    // A stream can be neither cleaned into itself nor named in a folder.
+    if ((options.form == Form::InPlace || options.form == Form::OutputDir) &&
+        std::ranges::find(options.files, kStandardStream) != options.files.end()) {
+        fail("- kan niet met " + FormOption(options.form));
     }
     if (options.form == Form::Pair && options.files.size() != 2) {
         fail("verwacht INVOER en UITVOER");
@@ -169,14 +208,16 @@ class ProgressLine {
         // The run reports every line; the clock is read only once per MiB.
         if (!enabled_ || progress.bytesRead < nextCheck_) return;
         nextCheck_ = progress.bytesRead + kCheckEvery;
-        if (shownPercent_ < 0 && Clock::now() - start_ < std::chrono::seconds(1)) return;
-        const std::uint64_t total = progress.totalBytes > 0 ? progress.totalBytes : 1;
-        const int percent =
-            static_cast<int>(std::min<std::uint64_t>(100, progress.bytesRead * 100 / total));
-        if (percent == shownPercent_) return;
-        shownPercent_ = percent;
+        if (shown_ < 0 && Clock::now() - start_ < std::chrono::seconds(1)) return;
+        // From a pipe, whose length is not known ahead, the MB read so far.
+        const std::uint64_t total = progress.totalBytes;
+        const int shown = static_cast<int>(
+            total > 0 ? std::min<std::uint64_t>(100, progress.bytesRead * 100 / total)
+                      : progress.bytesRead >> 20);
+        if (shown == shown_) return;
+        shown_ = shown;
         std::string text = "\r" + prefix_;
-        text += "Bezig met opschonen: " + std::to_string(percent) + "%";
+        text += "Bezig met opschonen: " + std::to_string(shown) + (total > 0 ? "%" : " MB gelezen");
         Write(err_, text);
         width_ = text.size() - 1;
     }
@@ -198,7 +239,7 @@ class ProgressLine {
     bool enabled_;
     Clock::time_point start_;
     std::uint64_t nextCheck_ = kCheckEvery;
-    int shownPercent_ = -1;
+    int shown_ = -1;  // the percentage or MB on the line, -1 before the first
     std::size_t width_ = 0;
 };
 
@@ -209,7 +250,8 @@ struct Job {
 };
 
 // The services of one file's run: messages to the stream their kind calls for, each line
-// with the batch's prefix; Ctrl+C stops the run.
+// with the batch's prefix, the report to standard error when standard output carries the
+// cleaned lines; Ctrl+C, or standard output that can no longer be written, stops the run.
 class FileRun final : public RunServices {
   public:
     FileRun(const Job& job, OutputFormat format, std::ostream& out, std::ostream& err,
@@ -219,23 +261,34 @@ class FileRun final : public RunServices {
           format_(format),
           out_(out),
           err_(err),
+          report_(job.output == kStandardStream ? err : out),
           system_(system),
           progress_(err, prefix_, system.IsTerminal(StandardStream::Error)) {}
 
-    void Finish() { progress_.Clear(); }
+    void Finish() {
+        progress_.Clear();
+        out_.flush();
+    }
+
+    // One line of a check's list, on standard output.
+    void List(const LineChange& change) {
+        progress_.Clear();
+        out_ << prefix_ << ChangeText(change) << '\n';
+    }
 
   private:
     OutputFormat CurrentOutputFormat() override { return format_; }
 
     MessageAnswer ShowMessage(const Message& message) override {
         progress_.Clear();
+        out_.flush();  // a list before it
         std::string text;
         for (const std::string& line : message.lines) {
             // A line that only names the file says nothing the prefix does not.
             if (!file_.empty() && line == file_) continue;
             text += prefix_ + line + "\n";
         }
-        Write(message.kind == MessageKind::Report ? out_ : err_, text);
+        Write(message.kind == MessageKind::Report ? report_ : err_, text);
         // With automatic backup the run asks nothing; should it ever ask, the answer that
         // touches nothing is the safe one.
         return message.kind == MessageKind::Question ? MessageAnswer::Cancel : MessageAnswer::Ok;
@@ -243,7 +296,7 @@ class FileRun final : public RunServices {
 
     bool ProcessEvents(const Progress& progress) override {
         progress_.Update(progress);
-        return !system_.InterruptRequested();
+        return !system_.InterruptRequested() && out_.good();
     }
 
     void MakeProcessDefault() override {}
@@ -253,6 +306,7 @@ class FileRun final : public RunServices {
     OutputFormat format_;
     std::ostream& out_;
     std::ostream& err_;
+    std::ostream& report_;
     CommandLineServices& system_;
     ProgressLine progress_;
 };
@@ -392,6 +446,37 @@ std::vector<std::string> IntoFolder(std::vector<Job>& jobs, const std::string& f
     return {};
 }
 
+// A file of a job as the engine takes it: "-" is the standard stream, under its name.
+RunFile FileOf(const std::string& path, StandardStream stream, CommandLineServices& system) {
+    if (path != kStandardStream) return {path};
+    const bool input = stream == StandardStream::Input;
+    RunFile file{std::string(input ? kStandardInput : kStandardOutput)};
+    std::error_code ec;
+    file.stream = system.StandardFile(stream, ec);
+    if (ec) {
+        throw FileOperationError(input ? FileOperation::OpenRead : FileOperation::CreateOutput,
+                                 file.path, ec);
+    }
+    return file;
+}
+
+// Runs one job, or checks its input; a standard stream that cannot be had fails the job.
+RunResult RunJob(const Job& job, bool check, FileRun& run, CommandLineServices& system) {
+    RunServices& services = run;
+    try {
+        RunFile input = FileOf(job.input, StandardStream::Input, system);
+        if (check) {
+            return CheckRun(std::move(input), services,
+                            [&run](const LineChange& change) { run.List(change); });
+        }
+        RunFile output = FileOf(job.output, StandardStream::Output, system);
+        return CleaningRun(std::move(input), std::move(output), true, services);
+    } catch (const FileOperationError& e) {
+        services.ShowMessage(FailureMessage(e, false));
+        return {RunOutcome::Failed};
+    }
+}
+
 int RunFiles(const Options& options, std::ostream& out, std::ostream& err,
              CommandLineServices& system) {
     std::vector<Job> jobs;
@@ -405,6 +490,13 @@ int RunFiles(const Options& options, std::ostream& out, std::ostream& err,
         jobs.push_back({inputs[0], options.files[1], ""});
     } else {
         jobs = UniqueJobs(ExpandWildcards(options.files, system));
+    }
+    if (options.form == Form::Check) {
+        // Every line names its file; a check has no output.
+        for (Job& job : jobs) {
+            job.output.clear();
+            if (job.input == kStandardStream) job.file = kStandardInput;
+        }
     }
     if (options.form == Form::OutputDir) {
         std::error_code ec;
@@ -422,12 +514,20 @@ int RunFiles(const Options& options, std::ostream& out, std::ostream& err,
     while (next < jobs.size() && !system.InterruptRequested()) {
         const Job& job = jobs[next++];
         FileRun run(job, options.format, out, err, system);
-        const RunResult result = CleaningRun(job.input, job.output, true, run);
+        const RunResult result = RunJob(job, options.form == Form::Check, run, system);
         run.Finish();
+        if (!out.good()) {
+            // The reader of standard output is gone: nothing more can be told there.
+            Write(err, std::string(kStandardOutput) + " kan niet worden geschreven.\n");
+            return kFailed;
+        }
         status = Worse(status, StatusOf(result));
         if (result.outcome == RunOutcome::Stopped) {
             const std::string& file = job.file.empty() ? job.output : job.file;
-            Write(err, file + ": Onderbroken; het bestand is niet gewijzigd.\n");
+            Write(err,
+                  job.output == kStandardStream
+                      ? std::string(kStandardOutput) + ": Onderbroken; de uitvoer is onvolledig.\n"
+                      : file + ": Onderbroken; het bestand is niet gewijzigd.\n");
             break;
         }
     }

@@ -5,7 +5,10 @@
 
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include "FileSystem.h"
 
 namespace tessavo::cli {
 
@@ -18,7 +21,7 @@ enum ExitStatus : int {
     kInterrupted = 130,  // Ctrl+C stopped a file (put back as it was) or skipped files
 };
 
-enum class StandardStream { Output, Error };
+enum class StandardStream { Input, Output, Error };
 
 // What the command line needs of the system it runs on. The program hands in the real
 // one (SystemServices.h); tests hand in a fake.
@@ -35,6 +38,10 @@ class CommandLineServices {
     // The files that a wildcard pattern (a name with "*" or "?") matches, in the order to
     // clean them; none where the shell expands wildcards itself, as on POSIX systems.
     virtual std::vector<std::string> ExpandWildcards(const std::string& pattern) = 0;
+
+    // Standard input or output as a file of the engine's file layer, for "-" as INPUT or
+    // OUTPUT; a closed file and the reason when the program has no such stream.
+    virtual fs::File StandardFile(StandardStream stream, std::error_code& ec) = 0;
 };
 
 // Runs the command line with the given arguments (UTF-8, without the program's name):

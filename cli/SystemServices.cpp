@@ -167,6 +167,7 @@ SystemServices::SystemServices() {
     // that the signal interrupts goes on instead of failing the run with EINTR.
     action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     sigaction(SIGINT, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
@@ -184,6 +185,12 @@ bool SystemServices::IsTerminal(StandardStream stream) {
 #else
     return isatty(stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO) == 1;
 #endif
+}
+
+fs::File SystemServices::StandardFile(StandardStream stream, std::error_code& ec) {
+    return fs::File::OpenStandard(
+        stream == StandardStream::Input ? fs::File::Standard::Input : fs::File::Standard::Output,
+        ec);
 }
 
 std::vector<std::string> SystemServices::ExpandWildcards(const std::string& pattern) {

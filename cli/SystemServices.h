@@ -30,7 +30,8 @@ std::unique_ptr<std::ostream> HandleStream(void* handle);
 
 // The real system. Made once by main: from then on Ctrl+C only sets a flag that the run
 // polls, and a second Ctrl+C ends the program at once, for the case that the run never
-// gets to poll it.
+// gets to poll it. A reader that closes its end of a pipe makes writes to it fail, which
+// the program reports, instead of ending the program with SIGPIPE.
 class SystemServices final : public CommandLineServices {
   public:
     SystemServices();
@@ -46,6 +47,7 @@ class SystemServices final : public CommandLineServices {
     // On Windows, where the shell leaves wildcards to the program: the files (no folders)
     // in the pattern's folder whose names match, sorted without regard to letter case.
     std::vector<std::string> ExpandWildcards(const std::string& pattern) override;
+    fs::File StandardFile(StandardStream stream, std::error_code& ec) override;
 
   private:
     std::unique_ptr<std::ostream> ownOut_, ownErr_;

@@ -185,6 +185,10 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
     }
     const fs::FileInfo in = plan.input.Info(ec);
     if (ec) throw FileOperationError(FileOperation::QueryFile, inputPath, ec);
+    // An input stream that is no file (a pipe, a terminal) is no other run's to share.
+    const auto lockInput = [&](bool exclusive) {
+        return in.kind != fs::Kind::Regular || Lock(plan.input, exclusive, inputPath, services);
+    };
 
     if (kind == fs::Kind::Missing) {
         // Found now, not after the whole run when the new file is to be put in place.
@@ -193,7 +197,7 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
                                      std::make_error_code(std::errc::filename_too_long));
         }
         // A backup from an earlier run is left alone.
-        if (Lock(plan.input, false, inputPath, services)) plan.outcome = BackupOutcome::Proceed;
+        if (lockInput(false)) plan.outcome = BackupOutcome::Proceed;
         return plan;
     }
 
@@ -230,7 +234,7 @@ BackupPlan BackupExistingOutput(const std::string& inputPath, const std::string&
     // In place the input is the output: one exclusive lock on it, and a second handle that
     // reads it for the comparison with the new output.
     plan.inPlace = plan.output.id == in.id;
-    if (!Lock(plan.input, plan.inPlace, inputPath, services)) return plan;
+    if (!lockInput(plan.inPlace)) return plan;
     if (!OpenExisting(plan.outputFile, plan.outputPath, plan.output, outputPath, services))
         return plan;
     if (!plan.inPlace && !Lock(plan.outputFile, true, outputPath, services)) return plan;

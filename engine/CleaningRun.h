@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "FileSystem.h"
 #include "RunServices.h"
+#include "modGSI.h"
 
 namespace tessavo {
 
@@ -24,6 +28,19 @@ enum class RunOutcome {
     Stopped,       // the front end asked the run to stop before the swap; no message
 };
 
+// One change of a run beyond the normal form: a value cut to the output's width, or a record
+// line copied unchanged because it could not be read as words.
+struct LineChange {
+    std::int64_t line = 0;   // the input line concerned, from 1 (the header line counted)
+    bool unchanged = false;  // the whole line was copied unchanged; otherwise `cut` says what
+    CutValue cut;  // the word's index and its field before and after; empty when unchanged
+
+    friend bool operator==(const LineChange&, const LineChange&) = default;
+};
+
+// How many changes a run's result lists; the rest are only counted.
+inline constexpr std::size_t kMaxListedChanges = 1000;
+
 struct RunResult {
     RunOutcome outcome = RunOutcome::InputMissing;
     std::int32_t lineCount = 0;  // record lines written
@@ -34,6 +51,21 @@ struct RunResult {
     std::int64_t firstCutLine = 0;
     std::int64_t unchangedLines = 0;
     std::int64_t firstUnchangedLine = 0;
+    // The first kMaxListedChanges of those changes, one entry for each cut value and each
+    // unchanged line, in the order of the input; and the count of the ones left out.
+    std::vector<LineChange> changes = {};
+    std::int64_t changesLeftOut = 0;
+};
+
+// A file of a run by its path, or an open stream in its place (standard input or output),
+// read or written from where it stands; `path` is then the name that messages show for it.
+// A stream has no backup, lock or temporary file, and an output stream holds what the run
+// wrote so far when the run fails or stops: a stream cannot be put back.
+struct RunFile {
+    std::string path;
+    fs::File stream = {};
+
+    bool IsStream() const { return stream.IsOpen(); }
 };
 
 // Cleans one input GSI file into the output file. The paths are used exactly as given
@@ -44,5 +76,19 @@ struct RunResult {
 // to the user through `services`; the result is for the caller's own bookkeeping.
 RunResult CleaningRun(const std::string& inputPath, const std::string& outputPath, bool autoBackup,
                       RunServices& services);
+// The same with either file a stream. An input stream into a file output is cleaned as a
+// file would be, the output's backup included; into an output stream the cleaned lines go
+// as they come, and the closing message follows once they are all written.
+RunResult CleaningRun(RunFile input, RunFile output, bool autoBackup, RunServices& services);
+
+// Receives each change of a check as it is found.
+using ChangeSink = std::function<void(const LineChange&)>;
+
+// Reads the input as a run would, with the output format that `services` answers, and
+// writes nothing: every change that a run would make beyond the normal form goes to
+// `onChange`, all of them, in the order of the input, and the message at the end holds the
+// run's count lines. Refusals, failures and stops are those of a run. The result lists no
+// changes.
+RunResult CheckRun(RunFile input, RunServices& services, const ChangeSink& onChange);
 
 }  // namespace tessavo

@@ -99,6 +99,10 @@ class File {
     // Creates a new file for writing, failing when anything stands at the path (a dangling
     // link included). It gets the mode every new file of the user gets.
     static File CreateNew(const std::string& path, std::error_code& ec);
+    // Standard input or output as a file of its own (a second descriptor or handle of it),
+    // read or written from where it stands; closing it leaves the process's own open.
+    enum class Standard { Input, Output };
+    static File OpenStandard(Standard stream, std::error_code& ec);
 
     bool IsOpen() const { return handle_ != kClosed; }
     FileInfo Info(std::error_code& ec) const;

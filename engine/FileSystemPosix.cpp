@@ -159,6 +159,18 @@ File File::CreateNew(const std::string& path, std::error_code& ec) {
     return File(fd);
 }
 
+File File::OpenStandard(Standard stream, std::error_code& ec) {
+    ec = BeforeCall(Call::Open, {});
+    if (ec) return {};
+    const int fd =
+        ::fcntl(stream == Standard::Input ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        ec = LastError();
+        return {};
+    }
+    return File(fd);
+}
+
 FileInfo File::Info(std::error_code& ec) const {
     ec.clear();
     struct stat st {};

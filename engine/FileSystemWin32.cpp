@@ -277,6 +277,24 @@ File File::CreateNew(const std::string& path, std::error_code& ec) {
     return File(reinterpret_cast<std::intptr_t>(handle));
 }
 
+File File::OpenStandard(Standard stream, std::error_code& ec) {
+    ec = BeforeCall(Call::Open, {});
+    if (ec) return {};
+    const HANDLE standard =
+        GetStdHandle(stream == Standard::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    HANDLE handle = nullptr;
+    if (standard == nullptr || standard == INVALID_HANDLE_VALUE) {
+        ec = Code(ERROR_INVALID_HANDLE);  // a program started without the stream
+        return {};
+    }
+    if (!DuplicateHandle(GetCurrentProcess(), standard, GetCurrentProcess(), &handle, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        ec = LastError();
+        return {};
+    }
+    return File(reinterpret_cast<std::intptr_t>(handle));
+}
+
 FileInfo File::Info(std::error_code& ec) const {
     ec.clear();
     return InfoOf(Handle(handle_), ec);
@@ -289,6 +307,8 @@ std::size_t File::Read(char* buffer, std::size_t size, std::error_code& ec) {
         static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
     DWORD got = 0;
     if (!ReadFile(Handle(handle_), buffer, chunk, &got, nullptr)) {
+        // A pipe whose writer has closed it is at its end.
+        if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
         ec = LastError();
         return 0;
     }

@@ -63,6 +63,10 @@ class InputLines {
         if (!holdsWord_) Judge(line, conversion);
     }
 
+    // Whether a line with a word has been read: from then on the input is a GSI file unless
+    // a NUL byte follows.
+    bool SawWord() const { return holdsWord_; }
+
     // Whether the input is a GSI file, as far as it has been read.
     bool IsGsi() const { return !nulByte_ && (holdsWord_ || !unreadable_); }
 

@@ -188,6 +188,8 @@ const Reason kReasons[] = {
      {53, 64, 67, 59},
      "De netwerkverbinding is verbroken."},
     {{ETIMEDOUT}, {121}, "Het apparaat of de netwerkverbinding reageert niet."},
+    {{EPIPE}, {109, 232}, "De pipe is aan de andere kant gesloten."},
+    {{EBADF}, {6}, "De invoer of uitvoer is gesloten."},
     {{}, {21}, "Het station is niet gereed."},
 };
 
@@ -226,6 +228,27 @@ const Heading kHeadings[] = {
      false},
 };
 
+// The lines of a closing message that count: the record lines, or that there were none,
+// and the changes beyond the form. `ready` puts the line that the output is ready first.
+Message CountMessage(const RunResult& result, bool ready) {
+    Message message;  // a report, with OK and the application's title
+    if (result.lineCount == 0) {
+        message.lines = {"GSI bestand is leeg !"};
+        message.icon = MessageIcon::Warning;
+    } else {
+        if (ready) message.lines.push_back("Opgeschoond GSI bestand is gereed");
+        message.lines.push_back("Aantal meetregels:  " + std::to_string(result.lineCount));
+    }
+    for (const ChangeLine& change : kChangeLines) {
+        if (result.*change.count == 0) continue;
+        message.lines.push_back(
+            Fill(Fill(change.text, kCount, std::to_string(result.*change.count)), kLine,
+                 std::to_string(result.*change.firstLine)));
+        message.icon = MessageIcon::Warning;
+    }
+    return message;
+}
+
 }  // namespace
 
 Message NoticeMessage(Notice notice, const std::string& path, fs::Kind what, bool temporaryLeft) {
@@ -241,21 +264,27 @@ Message NoticeMessage(Notice notice, const std::string& path, fs::Kind what, boo
     return Warning(text.kind, std::move(lines));
 }
 
+std::string ChangeText(const LineChange& change) {
+    const std::string line = "regel " + std::to_string(change.line);
+    if (change.unchanged) return line + " blijft ongewijzigd";
+    return line + ", woord " + change.cut.index + ": " + change.cut.before + " wordt " +
+           change.cut.after;
+}
+
+Message CheckMessage(const RunResult& result) { return CountMessage(result, false); }
+
+void AddIncompleteOutput(Message& message, const std::string& name) {
+    // Before the closing line ("not possible", "aborted").
+    message.lines.insert(message.lines.end() - (message.lines.empty() ? 0 : 1),
+                         "Wat al naar " + name + " is geschreven, is onvolledig.");
+}
+
 Message ClosingMessage(const RunResult& result, bool unchanged, const std::string& keptBackup) {
-    Message message;  // a report, with OK and the application's title
-    if (result.lineCount == 0) {
-        message.lines = {"GSI bestand is leeg !"};
-        message.icon = MessageIcon::Warning;
-    } else {
-        message.lines = {"Opgeschoond GSI bestand is gereed",
-                         "Aantal meetregels:  " + std::to_string(result.lineCount)};
-    }
-    for (const ChangeLine& change : kChangeLines) {
-        if (result.*change.count == 0) continue;
-        message.lines.push_back(
-            Fill(Fill(change.text, kCount, std::to_string(result.*change.count)), kLine,
-                 std::to_string(result.*change.firstLine)));
-        message.icon = MessageIcon::Warning;
+    Message message = CountMessage(result, true);
+    for (const LineChange& change : result.changes) message.details.push_back(ChangeText(change));
+    if (result.changesLeftOut > 0) {
+        message.details.push_back("\xE2\x80\xA6 en nog " + std::to_string(result.changesLeftOut) +
+                                  (result.changesLeftOut == 1 ? " wijziging" : " wijzigingen"));
     }
     if (unchanged)
         message.lines.push_back("Er is niets gewijzigd: het bestand was al opgeschoond.");

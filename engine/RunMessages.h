@@ -40,8 +40,18 @@ Message NoticeMessage(Notice notice, const std::string& path = {},
 
 // The closing message of a completed run: its counts, and whether nothing changed on disk
 // or the backup was kept because the old output was cleaned from it (`keptBackup`, its
-// path; empty when not).
+// path; empty when not). Its details list the result's changes.
 Message ClosingMessage(const RunResult& result, bool unchanged, const std::string& keptBackup);
+// The message at the end of a check: the count lines of a run's closing message.
+Message CheckMessage(const RunResult& result);
+
+// One change as a line of a list, e.g. "regel 12, woord 81: +0000000286150753 wordt
+// +86150753" or "regel 20 blijft ongewijzigd".
+std::string ChangeText(const LineChange& change);
+
+// Adds to the message of a run that failed or was refused while it wrote to an output
+// stream that the output `name` holds only part of the lines.
+void AddIncompleteOutput(Message& message, const std::string& name);
 
 // What the engine was doing when a file operation failed; each has its own heading.
 enum class FileOperation {

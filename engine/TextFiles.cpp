@@ -207,8 +207,12 @@ void OutputFile::Finish() {
             }
         }
         if (!file_.IsOpen()) return;
-        if (const std::error_code ec = file_.Sync()) throw SystemError(ec, "cannot sync");
-        if (const std::error_code ec = file_.Close()) throw SystemError(ec, "cannot close");
+        // A pipe or a terminal has no disk to bring the output to.
+        std::error_code ec;
+        const fs::Kind kind = file_.Info(ec).kind;
+        if ((ec || kind == fs::Kind::Regular) && (ec = file_.Sync()))
+            throw SystemError(ec, "cannot sync");
+        if ((ec = file_.Close())) throw SystemError(ec, "cannot close");
     } catch (...) {
         Abandon();
         throw;

@@ -64,7 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (services.messages != 1 ||
         !(result.outcome == RunOutcome::Completed || result.outcome == RunOutcome::Refused ||
           (mayFail && result.outcome == RunOutcome::Failed)) ||
-        result.cutValues < 0 || result.unchangedLines > result.lineCount) {
+        result.cutValues < 0 || result.unchangedLines > result.lineCount ||
+        // Every change counted is listed or counted as left out.
+        static_cast<std::int64_t>(result.changes.size()) + result.changesLeftOut !=
+            (result.outcome == RunOutcome::Completed ? result.cutValues + result.unchangedLines
+                                                     : 0)) {
         std::abort();
     }
     std::ifstream kept(input, std::ios::binary);

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <regex>
 #include <thread>
 #endif
@@ -32,17 +33,26 @@ namespace fs = std::filesystem;
 using test::PrintTo;
 
 // The system as a row sets it up: Ctrl+C as pressed from the poll that `interrupt` names
-// (counted from 1), wildcard patterns with their files.
+// (counted from 1), wildcard patterns with their files, and standard input and output as
+// files in the folder `streams`.
 class FakeSystem final : public cli::CommandLineServices {
   public:
     std::function<bool(int poll)> interrupt;
     std::map<std::string, std::vector<std::string>> wildcards;
+    std::string standardInput;
+    fs::path streams;
 
     bool InterruptRequested() override { return interrupt && interrupt(++polls_); }
     bool IsTerminal(cli::StandardStream) override { return false; }
     std::vector<std::string> ExpandWildcards(const std::string& pattern) override {
         const auto found = wildcards.find(pattern);
         return found == wildcards.end() ? std::vector<std::string>{} : found->second;
+    }
+    tessavo::fs::File StandardFile(cli::StandardStream stream, std::error_code& ec) override {
+        if (stream == cli::StandardStream::Output)
+            return tessavo::fs::File::CreateNew(FromFsPath(streams / "out"), ec);
+        WriteFile(FromFsPath(streams / "in"), standardInput);
+        return tessavo::fs::File::OpenForReading(FromFsPath(streams / "in"), ec);
     }
 
   private:
@@ -52,11 +62,14 @@ class FakeSystem final : public cli::CommandLineServices {
 struct Outcome {
     int exitCode = -1;
     std::string out, err;
+    std::string piped = {};  // what went to standard output as a file of the engine's
 };
 
 // Runs the command line in `folder`, as a program started there would.
 Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
               FakeSystem system = {}) {
+    const TempDir streams;
+    system.streams = streams.path();
     const fs::path before = fs::current_path();
     fs::current_path(folder);
     std::ostringstream out, err;
@@ -65,6 +78,7 @@ Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
     fs::current_path(before);
     outcome.out = out.str();
     outcome.err = err.str();
+    if (Exists(streams / "out")) outcome.piped = ReadFile(streams / "out");
     return outcome;
 }
 
@@ -126,6 +140,8 @@ struct CliCase {
     std::string out, err;
     Snapshot changed = {};
     std::function<bool(int)> interrupt = {};
+    std::string standardInput = {};
+    std::string piped = {};
 };
 
 class CliTest : public testing::TestWithParam<CliCase> {};
@@ -137,12 +153,14 @@ TEST_P(CliTest, ExitStatusOutputAndFiles) {
     FakeSystem system;
     system.interrupt = c.interrupt;
     system.wildcards["*.gsi"] = {"a.gsi", "b.gsi"};
+    system.standardInput = c.standardInput;
 
     const Outcome outcome = RunIn(dir.Path(), c.arguments, system);
 
     EXPECT_EQ(outcome.exitCode, c.exitCode);
     EXPECT_EQ(outcome.out, c.out);
     EXPECT_EQ(outcome.err, c.err);
+    EXPECT_EQ(outcome.piped, c.piped);
     Snapshot after = kStart;
     for (const auto& [name, bytes] : c.changed) after[name] = bytes;
     EXPECT_EQ(TakeSnapshot(dir.Path()), after);
@@ -207,6 +225,25 @@ std::vector<CliCase> CliCases() {
          Prefixed("a.gsi: ", kDone),
          "",
          Files({"a.gsi", kClean8, "a.gsi.bak", kMessy})},
+        // A check writes nothing and lists every change, each line with its file.
+        {"CheckListsAndWritesNothing",
+         {"--check", "--gsi8", "cut.gsi", "a.gsi"},
+         3,
+         Prefixed("cut.gsi: ",
+                  "regel 1, woord 81: +0000000286150753 wordt +86150753\nAantal meetregels:  1\n"
+                  "Ingekorte waarden (te lang voor het uitvoerformaat): 1, eerste in regel 1\n") +
+             Prefixed("a.gsi: ", "Aantal meetregels:  2\n"),
+         ""},
+        // Standard output carries the cleaned lines, standard error the report.
+        {"PipeInAndOut", {"--gsi16", "-", "-"}, 0, "", kDone, {}, {}, kMessy, kClean16},
+        {"StandardInputIntoAFile",
+         {"-", "out.gsi"},
+         0,
+         kDone,
+         "",
+         Files({"out.gsi", kClean8, "out.gsi.bak", "old"}),
+         {},
+         kMessy},
         {"OutputDirMustExist",
          {"--output-dir", "none", "a.gsi"},
          1,
@@ -290,6 +327,7 @@ std::vector<UsageCase> UsageCases() {
          2,
          "",
          "tessavo-cli: --in-place en --output-dir sluiten elkaar uit"},
+        {"StreamInPlace", {"--in-place", "-"}, 2, "", "tessavo-cli: - kan niet met --in-place"},
         {"OutputDirWithoutFolder",
          {"a", "--output-dir"},
          2,
@@ -421,6 +459,48 @@ INSTANTIATE_TEST_SUITE_P(Cases, LongRunTest,
                          testing::Values(LongRunCase{"ProgressOnATerminal", true, false},
                                          LongRunCase{"CtrlCPutsBackAndSkipsTheRest", false, true}),
                          RowName());
+
+// Pipes as the shell makes them, for what only real pipes show: standard input from cat, and
+// a reader that stops early, which fails the writes to standard output.
+struct PipeCase {
+    const char* name;
+    std::string before, arguments, after;  // the pipeline around tessavo-cli
+    int exitCode;
+    std::string result, err;  // what the end of the pipeline wrote, and standard error
+};
+
+class PipeTest : public testing::TestWithParam<PipeCase> {};
+
+TEST_P(PipeTest, StatusAndStreams) {
+    const PipeCase& c = GetParam();
+    TempDir dir;
+    WriteFile(dir / "in.gsi", kMessy);
+    std::string big;  // far more than a pipe holds; values that GSI-8 cuts
+    while (big.size() < (std::size_t{8} << 20)) big += kCut;
+    WriteFile(dir / "big.gsi", big);
+    WriteFile(dir / "pipe.sh", "cd \"$(dirname \"$0\")\" && " + c.before + " { '" TESSAVO_CLI "' " +
+                                   c.arguments + " 2>err; echo $? >status; } " + c.after + "\n");
+
+    ASSERT_EQ(std::system(("bash '" + (dir / "pipe.sh") + "'").c_str()), 0);
+    EXPECT_EQ(ReadFile(dir / "status"), std::to_string(c.exitCode) + "\n");
+    EXPECT_EQ(ReadFile(dir / "result"), c.result);
+    EXPECT_EQ(ReadFile(dir / "err"), c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PipeTest,
+    testing::Values(PipeCase{"FromCat", "cat in.gsi |", "--gsi8 - -", ">result", 0, kClean8, kDone},
+                    PipeCase{"ReaderStopsEarly", "", "--gsi8 - - <big.gsi", "| head -c 20 >result",
+                             1, "81..00+86150753 \r\n81",
+                             "Uitvoerbestand kan niet worden geschreven:\nstandaarduitvoer\n"
+                             "De pipe is aan de andere kant gesloten.\n"
+                             "Wat al naar standaarduitvoer is geschreven, is onvolledig.\n"
+                             "Bewerking is afgebroken.\n"},
+                    PipeCase{"CheckReaderStopsEarly", "", "--check --gsi8 big.gsi",
+                             "| head -n 1 >result", 1,
+                             "big.gsi: regel 1, woord 81: +0000000286150753 wordt +86150753\n",
+                             "standaarduitvoer kan niet worden geschreven.\n"}),
+    RowName());
 
 #endif
 

@@ -48,6 +48,44 @@ TEST(RedirectedTest, TextStaysUtf8) {
     EXPECT_EQ(ReadFile(dir / "out.txt"), kText);
 }
 
+// Standard input and output as files of the engine's file layer: a pipe read to its end
+// (where Windows reports the pipe closed by its writer), and a file as standard output.
+TEST(StandardFileTest, PipeInFileOut) {
+    TempDir dir;
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    DWORD written = 0;
+    ::WriteFile(writeEnd, "abc", 3, &written, nullptr);
+    CloseHandle(writeEnd);
+    const HANDLE file = CreateFileW(ToFsPath(dir / "out").wstring().c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE), output = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_INPUT_HANDLE, readEnd);
+    SetStdHandle(STD_OUTPUT_HANDLE, file);
+    std::error_code inError, outError;
+    tessavo::fs::File in, out;
+    {
+        cli::SystemServices system;
+        in = system.StandardFile(cli::StandardStream::Input, inError);
+        out = system.StandardFile(cli::StandardStream::Output, outError);
+    }
+    SetStdHandle(STD_INPUT_HANDLE, input);
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    CloseHandle(readEnd);  // the files are handles of their own
+    CloseHandle(file);
+    ASSERT_FALSE(inError || outError);
+
+    std::string read(8, '\0');
+    std::error_code ec;
+    read.resize(in.Read(read.data(), read.size(), ec));
+    EXPECT_EQ(read, "abc");
+    EXPECT_EQ(in.Read(read.data(), 1, ec), 0u);  // the end, no error
+    EXPECT_FALSE(ec);
+    out.Write(read.data(), read.size(), ec);
+    EXPECT_FALSE(ec || out.Close());
+    EXPECT_EQ(ReadFile(dir / "out"), "abc");
+}
+
 // Files only, sorted without regard to letter case, each with the pattern's folder; a
 // pattern that matches nothing gives nothing.
 TEST(WildcardTest, MatchingFilesSorted) {

@@ -58,6 +58,7 @@ struct ContentCase {
     std::string expected;
     int count;
     std::string unchangedNote = "";  // the closing message's line on lines copied unchanged
+    std::vector<std::string> details = {};
 };
 
 class RunContentTest : public testing::TestWithParam<ContentCase> {};
@@ -78,6 +79,7 @@ TEST_P(RunContentTest, WritesExpectedFile) {
     if (!c.unchangedNote.empty()) {
         closing.lines.push_back(c.unchangedNote);
         closing.icon = MessageIcon::Warning;
+        closing.details = c.details;
     }
     EXPECT_EQ(services.messages, std::vector<Message>{closing});
     EXPECT_TRUE(services.madeDefault);
@@ -96,9 +98,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "Leica TPS-1100 Series\r\n", 0},
         ContentCase{"HeaderThenRecordNoRawLine", "Leica TPS-1100 Series\r\n" + kWord8, "out.raw",
                     Same, "Leica TPS-1100 Series\r\n" + kWord8 + "\r\n", 1},
-        ContentCase{"SecondLineIsRecordWhateverItHolds", "kop\r\nkop2\r\n" + kWord8, "out.gsi",
-                    Same, "kop\r\nkop2\r\n" + kWord8 + "\r\n", 2,
-                    "Ongewijzigde regels (niet te lezen als GSI woorden): 1, eerste is regel 2"},
+        ContentCase{"SecondLineIsRecordWhateverItHolds",
+                    "kop\r\nkop2\r\n" + kWord8,
+                    "out.gsi",
+                    Same,
+                    "kop\r\nkop2\r\n" + kWord8 + "\r\n",
+                    2,
+                    "Ongewijzigde regels (niet te lezen als GSI woorden): 1, eerste is regel 2",
+                    {"regel 2 blijft ongewijzigd"}},
         ContentCase{"FirstLineOfWordsIsRecord", "84..10+00001000 85..10+00002000", "out.gsi", To16,
                     "*84..10+0000000000001000 85..10+0000000000002000 \r\n", 1},
         ContentCase{"ByteOrderMarkIsNoData",
@@ -169,7 +176,61 @@ TEST(CleaningRunTest, CountsAndTellsCutValuesAndUnchangedLines) {
     expected.lines.push_back(
         "Ongewijzigde regels (niet te lezen als GSI woorden): 2, eerste is regel 3");
     expected.icon = MessageIcon::Warning;
+    expected.details = {
+        "regel 3 blijft ongewijzigd", "regel 4, woord 11: +0000000HCCULDTIE wordt +CCULDTIE",
+        "regel 5 blijft ongewijzigd", "regel 6, woord 11: +0000000HCCULDTIE wordt +CCULDTIE"};
     EXPECT_EQ(services.messages, std::vector<Message>{expected});
+}
+
+// A run lists the first changes and counts the rest; a check lists all of them, as it goes,
+// and writes nothing.
+TEST(ChangeListTest, BoundedInARunWholeInACheck) {
+    TempDir dir;
+    std::string input;  // two values that GSI-8 cuts in each of 600 lines
+    for (int i = 0; i < 600; ++i) input += "*81..00+0000000286150753 82..00+0000000286150753 \r\n";
+    WriteFile(dir / "in.gsi", input);
+    FakeServices run;
+    run.format = To8;
+    const RunResult result = CleaningRun(dir / "in.gsi", dir / "out.gsi", true, run);
+    ASSERT_EQ(result.changes.size(), kMaxListedChanges);
+    EXPECT_EQ(result.changes.back(),
+              (LineChange{500, false, {"82", "+0000000286150753", "+86150753"}}));
+    EXPECT_EQ(result.changesLeftOut, 200);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].details.size(), kMaxListedChanges + 1);
+    EXPECT_EQ(run.messages[0].details.back(), "\xE2\x80\xA6 en nog 200 wijzigingen");
+
+    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    FakeServices check;
+    check.format = To8;
+    std::vector<LineChange> listed;
+    const RunResult checked = CheckRun({dir / "in.gsi"}, check,
+                                       [&](const LineChange& change) { listed.push_back(change); });
+    EXPECT_EQ(std::tuple(checked.outcome, checked.cutValues, listed.size(), checked.changes.size()),
+              std::tuple(RunOutcome::Completed, 1200, 1200u, 0u));
+    EXPECT_EQ(listed[999], result.changes.back());
+    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+}
+
+// Lines that cannot be read as words wait until a line shows a word: a file that never
+// does is no GSI file, and then no line stays as it is.
+TEST(ChangeListTest, UnreadableLinesWaitForTheVerdict) {
+    TempDir dir;
+    for (const auto& [input, listed] :
+         {std::pair{"kop\r\nA,1\r\nB,2\r\n\r\nC,3\r\n" + kWord8,
+                    std::vector<std::int64_t>{2, 3, 5}},
+          std::pair{"kop\r\nA,1\r\nB,2\r\n"s, std::vector<std::int64_t>{}}}) {
+        WriteFile(dir / "in.gsi", input);
+        FakeServices services;
+        std::vector<std::int64_t> lines;
+        const RunResult result =
+            CheckRun({dir / "in.gsi"}, services, [&](const LineChange& change) {
+                EXPECT_TRUE(change.unchanged);
+                lines.push_back(change.line);
+            });
+        EXPECT_EQ(result.outcome, listed.empty() ? RunOutcome::Refused : RunOutcome::Completed);
+        EXPECT_EQ(lines, listed);
+    }
 }
 
 TEST(CleaningRunTest, MissingInputTouchesNothing) {

@@ -21,6 +21,7 @@ find_window=$8 with_cli=$9
 wine_path() { "$wine" winepath -u "$1" 2>/dev/null; }
 windows_path() { "$wine" winepath -w "$1" 2>/dev/null; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
+trap 'echo "FAILED: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 folder='C:\Program Files\Tessavo\'
 program="${folder}Tessavo.exe"
@@ -51,7 +52,9 @@ settings='HKCU\Software\VB and VBA Program Settings\Brakmor\Tessavo'
 classes='HKLM\Software\Classes'
 # The product codes of the Tessavo products installed: the names of their uninstall keys.
 installed() {
-    "$wine" reg query "$uninstall" /s 2>/dev/null | tr -d '\r' | awk '
+    # reg fails when the key is missing: the listing is then empty, and the checks after it
+    # say what is wrong.
+    { "$wine" reg query "$uninstall" /s 2>/dev/null || true; } | tr -d '\r' | awk '
         /^HKEY/ { key = $0 }
         /DisplayName.*REG_SZ.*Tessavo/ { sub(/.*\\/, "", key); print key }'
 }

@@ -25,7 +25,8 @@ inline void PrintTo(const Message& message, std::ostream* os) {
         << ", buttons " << static_cast<int>(message.buttons) << ", title "
         << (message.title ? '"' + *message.title + '"' : "none") << ", lines:";
     for (const std::string& line : message.lines) *os << " \"" << line << '"';
-    if (!message.details.empty()) *os << ", " << message.details.size() << " details";
+    if (!message.details.empty()) *os << ", details:";
+    for (const std::string& line : message.details) *os << " \"" << line << '"';
     *os << '}';
 }
 

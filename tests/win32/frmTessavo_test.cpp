@@ -120,7 +120,14 @@ class WindowTest : public testing::Test {
 // The settings through the real store, on a registry key of the test's own.
 class RegistryKey {
   public:
-    RegistryKey() : name_(L"Software\\Tessavo tests\\" + std::to_wstring(GetCurrentProcessId())) {
+    // The shared parent is made here as a lasting key: a volatile key made first, whose
+    // parent would then be made volatile too, would leave no place for the lasting keys of
+    // the tests that follow.
+    RegistryKey() : name_(std::wstring(kParent) + L"\\" + std::to_wstring(GetCurrentProcessId())) {
+        HKEY parent = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kParent, 0, nullptr, 0, KEY_READ, nullptr, &parent,
+                            nullptr) == ERROR_SUCCESS)
+            RegCloseKey(parent);
         RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
     }
     ~RegistryKey() { RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str()); }
@@ -138,6 +145,7 @@ class RegistryKey {
     }
 
   private:
+    static constexpr const wchar_t* kParent = L"Software\\Tessavo tests";
     std::wstring name_;
 };
 
@@ -554,12 +562,28 @@ TEST(Program, StartsWithTheOpenedFile) {
     ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &process));
 
-    // Its window, once it is there; the tests' own windows are closed by now.
-    HWND shown = nullptr;
-    for (int tries = 0; tries < 200 && !shown; ++tries) {
+    // Its window, once it is there: the one of its process, since other tests of the window
+    // may run beside this one.
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{process.dwProcessId, nullptr};
+    const auto ofProcess = [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        if (owner != s.process || std::wcscmp(title, L"Cleaner voor Leica GSI files") != 0)
+            return TRUE;
+        s.found = window;
+        return FALSE;
+    };
+    for (int tries = 0; tries < 200 && !search.found; ++tries) {
         Sleep(100);
-        shown = FindWindowW(nullptr, L"Cleaner voor Leica GSI files");
+        EnumWindows(ofProcess, reinterpret_cast<LPARAM>(&search));
     }
+    const HWND shown = search.found;
     ASSERT_NE(shown, nullptr);
     wchar_t input[MAX_PATH] = {};
     GetDlgItemTextW(shown, frmTessavo::DialogId(Control::txtInputGSI), input, MAX_PATH);
