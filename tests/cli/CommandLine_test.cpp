@@ -69,7 +69,7 @@ struct Outcome {
 Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
               FakeSystem system = {}) {
     const TempDir streams;
-    system.streams = streams.path();
+    system.streams = streams.Path();
     const fs::path before = fs::current_path();
     fs::current_path(folder);
     std::ostringstream out, err;

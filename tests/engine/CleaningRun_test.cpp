@@ -200,7 +200,7 @@ TEST(ChangeListTest, BoundedInARunWholeInACheck) {
     EXPECT_EQ(run.messages[0].details.size(), kMaxListedChanges + 1);
     EXPECT_EQ(run.messages[0].details.back(), "\xE2\x80\xA6 en nog 200 wijzigingen");
 
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    const test::Snapshot before = test::TakeSnapshot(dir.Path());
     FakeServices check;
     check.format = To8;
     std::vector<LineChange> listed;
@@ -209,7 +209,7 @@ TEST(ChangeListTest, BoundedInARunWholeInACheck) {
     EXPECT_EQ(std::tuple(checked.outcome, checked.cutValues, listed.size(), checked.changes.size()),
               std::tuple(RunOutcome::Completed, 1200, 1200u, 0u));
     EXPECT_EQ(listed[999], result.changes.back());
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), before);
 }
 
 // Lines that cannot be read as words wait until a line shows a word: a file that never
