@@ -22,7 +22,7 @@ std::optional<std::string> OpenedFile() {
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments) return std::nullopt;
     std::optional<std::string> file;
-    if (count >= 2) file = tessavo::win32::Narrow(arguments[1]);
+    if (count >= 2) file = tessavo::Narrow(arguments[1]);
     LocalFree(arguments);
     return file;
 }
@@ -45,7 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         // Nothing the window could handle itself (memory ran out, the window could not be
         // made): said before the program ends, instead of vanishing without a word.
         const std::wstring text =
-            L"Tessavo moet stoppen door een onverwachte fout:\n" + tessavo::win32::Widen(e.what());
+            L"Tessavo moet stoppen door een onverwachte fout:\n" + tessavo::Widen(e.what());
         MessageBoxW(nullptr, text.c_str(), L"Tessavo", MB_OK | MB_ICONERROR);
         result = 1;
     }

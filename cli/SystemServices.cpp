@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <streambuf>
+
+#include "Utf16.h"
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -34,25 +36,6 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
     // FALSE passes a second Ctrl+C on to the default handler, which ends the program.
     return interrupted.exchange(true) ? FALSE : TRUE;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-std::wstring ToWide(std::string_view text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result.data(), size);
-    return result;
 }
 
 bool IsConsole(HANDLE handle) {
@@ -87,7 +70,7 @@ class HandleBuffer final : public std::streambuf {
   private:
     // A console shows UTF-8 bytes only when its code page is UTF-8; UTF-16 it always shows.
     bool WriteToConsole() {
-        const std::wstring wide = ToWide(pending_);
+        const std::wstring wide = Widen(pending_);
         for (std::size_t done = 0; done < wide.size();) {
             // Some consoles refuse a single write of more than about 64 KB.
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 8192));
@@ -143,7 +126,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     int count = 0;
     if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
         std::vector<std::string> arguments;
-        for (int i = 1; i < count; ++i) arguments.push_back(ToUtf8(wide[i]));
+        for (int i = 1; i < count; ++i) arguments.push_back(Narrow(wide[i]));
         LocalFree(wide);
         return arguments;
     }
@@ -153,9 +136,9 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 std::string ComparableName(std::string_view name) {
 #ifdef _WIN32
-    std::wstring wide = ToWide(name);
+    std::wstring wide = Widen(name);
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    return ToUtf8(wide);
+    return Narrow(wide);
 #else
     return std::string(name);
 #endif
@@ -218,7 +201,7 @@ std::vector<std::string> SystemServices::ExpandWildcards(const std::string& patt
     const std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(ToWide(pattern).c_str(), &found);
+    const HANDLE search = FindFirstFileW(Widen(pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return files;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -229,7 +212,7 @@ std::vector<std::string> SystemServices::ExpandWildcards(const std::string& patt
         const int order = CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE);
         return order == CSTR_LESS_THAN || (order == CSTR_EQUAL && a < b);
     });
-    for (const std::wstring& name : names) files.push_back(folder + ToUtf8(name));
+    for (const std::wstring& name : names) files.push_back(folder + Narrow(name));
 #else
     static_cast<void>(pattern);
 #endif

@@ -7,6 +7,7 @@
 
 #include "FaultInjection.h"
 #include "FileSystem.h"
+#include "Utf16.h"
 
 namespace tessavo::fs {
 
@@ -59,22 +60,8 @@ std::wstring LongForm(std::wstring wide) {
 bool ToWide(const std::string& path, std::wstring& wide) {
     if (path.find('\0') != std::string::npos) return false;
     wide.clear();
-    if (path.empty()) return true;
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    wide.resize(static_cast<std::size_t>(size));
-    MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), size);
-    wide = LongForm(std::move(wide));
+    if (!path.empty()) wide = LongForm(Widen(path));
     return true;
-}
-
-std::string FromWide(std::wstring_view wide) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
 }
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -176,7 +163,7 @@ FileKey KeyOf(const std::string& path, std::error_code& ec) {
     std::wstring name = wide.substr(nameStart);
     std::wstring folder = wide.substr(0, nameStart);
     if (folder.empty()) folder = L".";
-    const FileInfo place = Inspect(FromWide(folder), ec);
+    const FileInfo place = Inspect(Narrow(folder), ec);
     if (ec) return {};
     if (place.kind != Kind::Directory) {
         ec = Code(ERROR_PATH_NOT_FOUND);
@@ -184,7 +171,7 @@ FileKey KeyOf(const std::string& path, std::error_code& ec) {
     }
     // Names differ only in case for Windows when their upper cases are one.
     CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-    return {place.id, FromWide(name)};
+    return {place.id, Narrow(name)};
 }
 
 std::string FinalTarget(const std::string& path, std::error_code& ec) {
@@ -216,7 +203,7 @@ std::string FinalTarget(const std::string& path, std::error_code& ec) {
     } else if (final.starts_with(L"\\\\?\\")) {
         final = final.substr(4);
     }
-    return FromWide(final);
+    return Narrow(final);
 }
 
 bool NameFits(const std::string& path) {

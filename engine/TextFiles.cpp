@@ -3,65 +3,17 @@
 #include "TextFiles.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-#include <emmintrin.h>
-#endif
+#include "ByteScan.h"
 
 namespace tessavo {
 
 namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
-
-inline bool IsLineEndOrNul(char c) { return c == '\r' || c == '\n' || c == '\0'; }
-
-// Position of the first CR, LF or NUL in data[from, size), or size when there is none. A NUL
-// never stands in a text file; the reader reports it. The scan runs over every byte read and
-// a line end is rare, so it looks at 16 bytes at a time where the processor offers it (SSE2
-// on every x86-64), and 8 bytes at a time elsewhere.
-std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t size) {
-    std::size_t i = from;
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-    // CR (0x0D), LF (0x0A) and NUL are among the bytes up to 0x0D, which one unsigned minimum
-    // finds; the few others there (TABs most of all) are told apart one at a time.
-    const __m128i cr = _mm_set1_epi8('\r');
-    for (;;) {
-        unsigned low = 0;  // a bit for each byte up to 0x0D in the 16 at i
-        for (; i + 16 <= size; i += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            low = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, cr), bytes)));
-            if (low != 0) break;
-        }
-        if (low == 0) break;
-        for (; low != 0; low &= low - 1) {
-            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(low));
-            if (IsLineEndOrNul(data[at])) return at;
-        }
-        i += 16;
-    }
-#else
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, data + i, 8);
-        const std::uint64_t cr = bytes ^ (kOnes * '\r');
-        const std::uint64_t lf = bytes ^ (kOnes * '\n');
-        // The high bit of a byte is set where `cr`, `lf` or `bytes` has a zero byte, that is
-        // where the character is a CR, an LF or a NUL (and perhaps above the first such byte).
-        if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf) | ((bytes - kOnes) & ~bytes)) & kHighs)
-            break;
-    }
-#endif
-    while (i < size && !IsLineEndOrNul(data[i])) ++i;
-    return i;
-}
 
 std::system_error SystemError(std::error_code ec, const char* what) {
     return std::system_error(ec ? ec : std::make_error_code(std::errc::io_error), what);
@@ -121,7 +73,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
     for (;;) {
         const char* start = blocks_[current_].data.get() + begin_;
         const std::size_t available = end_ - begin_;
-        const std::size_t i = FindLineEnd(start, scanned, available);
+        const std::size_t i = scan::FindLineEnd(start, scanned, available);
         if (i > kMaxLine) return Status::TooLong;
         if (i < available && start[i] == '\0') return Status::NulByte;
         if (i < available) {

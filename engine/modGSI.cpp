@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ByteScan.h"
+
 // The steps for one word belong inlined in the loops over a line's words; compilers do not
 // always choose so once a step serves both ways of reading a line (measured: some 15% of
 // the conversion's time).
@@ -39,47 +41,6 @@ inline void CopyShort(const char* from, std::size_t length, char* to) {
     } else {
         for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
     }
-}
-
-// The runs of one character that the rules strip (leading and trailing blanks, leading
-// zeros) vary in length from field to field, and a loop per character would mispredict
-// its end every time; these look at eight characters at a time.
-constexpr std::uint64_t Repeated(char c) {
-    return 0x0101010101010101ULL * static_cast<unsigned char>(c);
-}
-
-// The first character in [begin, end) that is not `c`.
-inline const char* SkipLeading(char c, const char* begin, const char* end) {
-    while (end - begin >= 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, begin, 8);
-        bytes ^= Repeated(c);  // zero bytes where the characters are `c`
-        if (bytes != 0) {
-            const int bits = std::endian::native == std::endian::little ? std::countr_zero(bytes)
-                                                                        : std::countl_zero(bytes);
-            return begin + bits / 8;
-        }
-        begin += 8;
-    }
-    while (begin < end && *begin == c) ++begin;
-    return begin;
-}
-
-// One past the last character in [begin, end) that is not `c`.
-inline const char* SkipTrailing(char c, const char* begin, const char* end) {
-    while (end - begin >= 8) {
-        std::uint64_t bytes;
-        std::memcpy(&bytes, end - 8, 8);
-        bytes ^= Repeated(c);
-        if (bytes != 0) {
-            const int bits = std::endian::native == std::endian::little ? std::countl_zero(bytes)
-                                                                        : std::countr_zero(bytes);
-            return end - bits / 8;
-        }
-        end -= 8;
-    }
-    while (end > begin && end[-1] == c) --end;
-    return end;
 }
 
 inline bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -120,8 +81,8 @@ char* WriteRightAligned(char sign, const char* value, const char* end, std::size
 // Writes the normal form of the `size` characters at `field` at `width` (width + 1
 // characters).
 char* WriteNumber(const char* field, std::size_t size, std::size_t width, char* out, int& cuts) {
-    const char* begin = SkipLeading(' ', field, field + size);
-    const char* end = SkipTrailing(' ', begin, field + size);
+    const char* begin = scan::SkipRun(' ', field, field + size);
+    const char* end = scan::SkipRunBackward(' ', begin, field + size);
 
     // A field ending in "--" stands for a missing value ("+00000000000-----" where an
     // instrument had no height): read as a number, its first "-" would become the sign.
@@ -138,8 +99,8 @@ char* WriteNumber(const char* field, std::size_t size, std::size_t width, char* 
     if (begin < end && *begin == '+') ++begin;
     char sign = '+';
     auto takeSign = [&sign, end](const char*& value) {
-        for (value = SkipLeading('0', value, end); sign == '+' && value < end && IsSign(*value);
-             value = SkipLeading('0', value, end)) {
+        for (value = scan::SkipRun('0', value, end); sign == '+' && value < end && IsSign(*value);
+             value = scan::SkipRun('0', value, end)) {
             sign = *value++;
         }
     };
@@ -185,7 +146,7 @@ inline bool AllZeros(const char* begin) {
     static_assert(kCount == 8, "the fields cut to a narrower format lose eight characters");
     std::uint64_t bytes;
     std::memcpy(&bytes, begin, 8);
-    return bytes == Repeated('0');
+    return bytes == scan::Repeated('0');
 }
 
 // Most data fields of kFieldSize characters, the size of a GSI-8 (9) or a GSI-16 (17)
@@ -203,7 +164,7 @@ TESSAVO_ALWAYS_INLINE bool IsPlainField(const char* field) {
         if (!AllZeros<kCut>(field + 1)) return false;
     }
     if (first == '-') return true;
-    const char* value = SkipLeading('0', field + 1 + kCut, field + kFieldSize);
+    const char* value = scan::SkipRun('0', field + 1 + kCut, field + kFieldSize);
     return value == field + kFieldSize || !IsSign(*value);
 }
 
@@ -250,13 +211,12 @@ inline bool IsNoWord(const char* begin, const char* end) {
 }
 
 // Whether one of the four characters at positions 3 to 6 of `word` is a sign. One look at
-// the four: "+" and "-" (like ")" and "/", told apart afterwards) become "/" with two more
-// bits set.
+// the four finds most words without one.
 inline bool HasInnerSign(const char* word) {
-    std::uint32_t bytes;
-    std::memcpy(&bytes, word + 2, 4);
-    bytes = (bytes | 0x06060606u) ^ 0x2f2f2f2fu;
-    if (((bytes - 0x01010101u) & ~bytes & 0x80808080u) == 0) return false;
+    std::uint32_t four;
+    std::memcpy(&four, word + 2, 4);
+    // The other four bytes: none that may be a sign.
+    if (scan::MaybeSigns(four | 0xffffffff00000000ULL) == 0) return false;
     return IsSign(word[2]) || IsSign(word[3]) || IsSign(word[4]) || IsSign(word[5]);
 }
 
@@ -310,41 +270,12 @@ TESSAVO_ALWAYS_INLINE bool WriteGridWord(const char* word, char*& out, int& cuts
     return true;
 }
 
-// The top bit of the first byte in memory order of a little-endian load `bytes` that equals
-// `c`; of later bytes the borrow may mark some that do not, and the callers only look at
-// the first.
-inline std::uint64_t FirstMatch(char c, std::uint64_t bytes) {
-    bytes ^= Repeated(c);
-    return (bytes - Repeated('\x01')) & ~bytes & Repeated('\x80');
-}
-
-inline std::size_t MarkedByte(std::uint64_t mark) {
-    return static_cast<std::size_t>(std::countr_zero(mark)) / 8;
-}
-
-// The first blank in [begin, end), or end. Words are short: eight characters at a time
-// cost less than a library call per word.
-inline const char* FindBlank(const char* begin, const char* end) {
-    if constexpr (std::endian::native == std::endian::little) {
-        while (end - begin >= 8) {
-            std::uint64_t bytes;
-            std::memcpy(&bytes, begin, 8);
-            if (const std::uint64_t blank = FirstMatch(' ', bytes)) {
-                return begin + MarkedByte(blank);
-            }
-            begin += 8;
-        }
-    }
-    while (begin < end && *begin != ' ') ++begin;
-    return begin;
-}
-
 // Whether the partial word [begin, end), completed with blanks to `size` characters, holds
 // after its first blank a word with a sign at positions 3 to 7.
 inline bool HoldsSecondWord(const char* begin, const char* end, std::size_t size) {
-    for (const char* word = FindBlank(begin, begin + size); word < end;) {
-        word = SkipLeading(' ', word, end);
-        const char* wordEnd = FindBlank(word, end);
+    for (const char* word = scan::Find(' ', begin, begin + size); word < end;) {
+        word = scan::SkipRun(' ', word, end);
+        const char* wordEnd = scan::Find(' ', word, end);
         for (const char* c = word + 2; c < wordEnd && c < word + 7; ++c) {
             if (IsSign(*c)) return true;
         }
@@ -424,7 +355,7 @@ char* WriteGridWords(std::string_view text, char* out, Cuts& cuts) {
 // blank or the end comes first).
 inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const char*& wordEnd,
                                         char* out) {
-    wordEnd = FindBlank(word, end);
+    wordEnd = scan::Find(' ', word, end);
     const auto size = static_cast<std::size_t>(wordEnd - word);
     if (size < 2 || !IsDigit(word[0]) || !IsDigit(word[1])) return 0;
     std::size_t sign = 2;
@@ -436,34 +367,32 @@ inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const
 }
 
 // The same, with one look at the word's first eight characters, which finds the sign and
-// often the end. (Shifted so that no match before the positions looked at can mark one in
-// them; "+" and "-", like ")" and "/", become "/" with two more bits set.)
+// often the end.
 inline std::size_t WriteWordStart(const char* word, const char* end, const char*& wordEnd,
                                   char* out) {
     if (std::endian::native != std::endian::little || end - word < 8) {
         return WriteWordStartSlowly(word, end, wordEnd, out);
     }
-    std::uint64_t bytes;
-    std::memcpy(&bytes, word, 8);
+    std::uint64_t bytes = scan::Load8(word);
     // Two digits: "0" to "9" are the characters 0x30 to 0x39, whose high half is 3 and stays
     // 3 when 6 is added.
     const std::uint64_t index = bytes & 0xffff;
     if ((((index & 0xf0f0) ^ 0x3030) | (((index + 0x0606) & 0xf0f0) ^ 0x3030)) != 0) return 0;
-    const std::uint64_t blank = FirstMatch(' ', bytes >> 8) << 8;  // at 2 to 8
-    const std::uint64_t sign = (FirstMatch('/', (bytes >> 16) | Repeated('\x06')) << 16) &
-                               0x00ffffffffff0000ULL;  // at 3 to 7
-    if ((blank | sign) == 0) return 0;
-    const std::size_t at = MarkedByte(blank | sign);
+    // Shifted so that no match before the positions looked at can mark one in them.
+    const std::uint64_t blank = scan::ZeroBytes((bytes >> 8) ^ scan::Repeated(' ')) << 8;
+    const std::uint64_t sign = (scan::MaybeSigns(bytes >> 16) << 16) & 0x00ffffffffff0000ULL;
+    if ((blank | sign) == 0) return 0;  // no blank at positions 2 to 8, no sign at 3 to 7
+    const std::size_t at = scan::FirstMarked(blank | sign);
     if (!IsSign(word[at])) {
         if (word[at] == ' ') return 0;
         return WriteWordStartSlowly(word, end, wordEnd, out);  // ")" or "/" first
     }
     if (at < 6) {
         const std::uint64_t kept = (std::uint64_t{1} << (8 * at)) - 1;
-        bytes = (bytes & kept) | (Repeated('.') & ~kept);
+        bytes = (bytes & kept) | (scan::Repeated('.') & ~kept);
     }
     std::memcpy(out, &bytes, 8);  // the last two are overwritten by the data field
-    wordEnd = blank ? word + MarkedByte(blank) : FindBlank(word + 8, end);
+    wordEnd = blank ? word + scan::FirstMarked(blank) : scan::Find(' ', word + 8, end);
     return at;
 }
 
@@ -477,12 +406,12 @@ char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
     const char* const end = word + text.size();
     for (;;) {
         if (word < end && *word == ' ') ++word;  // mostly one blank between words
-        if (word < end && *word == ' ') word = SkipLeading(' ', word, end);
+        if (word < end && *word == ' ') word = scan::SkipRun(' ', word, end);
         if (word == end) return out;
         const char* wordEnd;
         const std::size_t sign = WriteWordStart(word, end, wordEnd, out);
         if (sign == 0) {
-            wordEnd = FindBlank(word, end);
+            wordEnd = scan::Find(' ', word, end);
             if (!IsNoWord(word, wordEnd)) return nullptr;
             word = wordEnd;
             continue;

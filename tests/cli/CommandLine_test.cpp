@@ -30,10 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Each table row is printed by its name.
-template <class Case>
-requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+using test::PrintTo;
 
 // The system as a row sets it up: Ctrl+C as pressed from the poll that `interrupt` names
 // (counted from 1), wildcard patterns with their files, and standard input and output as
@@ -72,7 +69,7 @@ struct Outcome {
 Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
               FakeSystem system = {}) {
     const TempDir streams;
-    system.streams = streams.path();
+    system.streams = streams.Path();
     const fs::path before = fs::current_path();
     fs::current_path(folder);
     std::ostringstream out, err;
@@ -158,7 +155,7 @@ TEST_P(CliTest, ExitStatusOutputAndFiles) {
     system.wildcards["*.gsi"] = {"a.gsi", "b.gsi"};
     system.standardInput = c.standardInput;
 
-    const Outcome outcome = RunIn(dir.path(), c.arguments, system);
+    const Outcome outcome = RunIn(dir.Path(), c.arguments, system);
 
     EXPECT_EQ(outcome.exitCode, c.exitCode);
     EXPECT_EQ(outcome.out, c.out);
@@ -166,7 +163,7 @@ TEST_P(CliTest, ExitStatusOutputAndFiles) {
     EXPECT_EQ(outcome.piped, c.piped);
     Snapshot after = kStart;
     for (const auto& [name, bytes] : c.changed) after[name] = bytes;
-    EXPECT_EQ(TakeSnapshot(dir.path()), after);
+    EXPECT_EQ(TakeSnapshot(dir.Path()), after);
 }
 
 const std::string kSameName = "Twee invoerbestanden hebben dezelfde naam:\n";
@@ -304,11 +301,11 @@ class UsageTest : public testing::TestWithParam<UsageCase> {};
 TEST_P(UsageTest, StatusAndFirstLines) {
     const UsageCase& c = GetParam();
     TempDir dir;
-    const Outcome outcome = RunIn(dir.path(), c.arguments);
+    const Outcome outcome = RunIn(dir.Path(), c.arguments);
     EXPECT_EQ(outcome.exitCode, c.exitCode);
     EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')), c.out);
     EXPECT_EQ(outcome.err.substr(0, outcome.err.find('\n')), c.err);
-    EXPECT_TRUE(TakeSnapshot(dir.path()).empty());
+    EXPECT_TRUE(TakeSnapshot(dir.Path()).empty());
 }
 
 const std::string kUsage = "Gebruik: tessavo-cli [--gsi8 | --gsi16] INVOER UITVOER";
@@ -420,10 +417,10 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
     while (big.size() < (std::size_t{96} << 20)) big += line;
     WriteFile(dir / "big.gsi", big);
     WriteFile(dir / "small.gsi", kMessy);
-    const Snapshot before = TakeSnapshot(dir.path());
+    const Snapshot before = TakeSnapshot(dir.Path());
 
     const Outcome outcome =
-        RunProcess({"--in-place", "big.gsi", "small.gsi"}, dir.path(), c.terminal, [&](pid_t pid) {
+        RunProcess({"--in-place", "big.gsi", "small.gsi"}, dir.Path(), c.terminal, [&](pid_t pid) {
             ASSERT_TRUE(WaitForOpenFile(pid, "big.gsi"));
             kill(pid, SIGSTOP);
             int status = 0;
@@ -440,7 +437,7 @@ TEST_P(LongRunTest, ProgressAndCtrlC) {
         EXPECT_EQ(
             outcome.err,
             "big.gsi: Onderbroken; het bestand is niet gewijzigd.\nOvergeslagen: 1 bestand.\n");
-        EXPECT_TRUE(TakeSnapshot(dir.path()) == before);
+        EXPECT_TRUE(TakeSnapshot(dir.Path()) == before);
     } else {
         // One line rewritten in place, blanked out before the report.
         EXPECT_EQ(outcome.exitCode, 0);

@@ -29,10 +29,7 @@ using test::WriteFile;
 using Stored = std::map<std::string, std::string>;
 using namespace std::chrono_literals;
 
-// Each table row is printed by its name.
-template <class Case>
-requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+using test::PrintTo;
 
 // The option that stands for each output format.
 constexpr auto Same = Control::optOutIsIn;
@@ -266,7 +263,7 @@ void DropTwoFiles(ControllerTest& t) {
     WriteFile(t.in, kLine8);
     Drop(t, {t.fresh, t.in});
 }
-void DropFolder(ControllerTest& t) { Drop(t, {test::FromFsPath(t.dir.path())}); }
+void DropFolder(ControllerTest& t) { Drop(t, {test::FromFsPath(t.dir.Path())}); }
 void DropMissing(ControllerTest& t) { Drop(t, {t.fresh}); }
 
 enum Box { In, Out, New };  // the stored input, the stored output, the test's `fresh`

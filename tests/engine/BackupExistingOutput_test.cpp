@@ -12,6 +12,7 @@ namespace {
 
 using test::Exists;
 using test::FakeServices;
+using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -43,7 +44,6 @@ const Message kSecondWarning{MessageKind::Question,
 
 struct BackupCase {
     const char* name;
-    friend void PrintTo(const BackupCase& c, std::ostream* os) { *os << c.name; }
     bool outputPresent;
     bool backupPresent;
     bool autoBackup;
@@ -105,7 +105,6 @@ INSTANTIATE_TEST_SUITE_P(
 // cleaned from it.
 struct AgainCase {
     const char* name;
-    friend void PrintTo(const AgainCase& c, std::ostream* os) { *os << c.name; }
     bool inPlace;
     OutputFormat first, second;
     bool autoBackup;  // of the second run
@@ -129,7 +128,7 @@ TEST_P(AgainTest, KeepsTheOriginal) {
 
     EXPECT_EQ(CleaningRun(input, output, c.autoBackup, second).outcome, RunOutcome::Completed);
 
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), c.after);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), c.after);
     std::vector<std::string> expected{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  1"};
     for (const std::string& line : c.closingLines)
         expected.push_back(line == "<bak>" ? output + ".bak" : line);
@@ -190,7 +189,7 @@ TEST(InPlace, LongestNameIsCleanedAgain) {
         services.format = format;
         EXPECT_EQ(CleaningRun(path, path, true, services).outcome, RunOutcome::Completed);
     }
-    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()),
               (test::Snapshot{{name, kClean16}, {name + ".bak", kDirty}}));
 }
 
@@ -199,10 +198,10 @@ class InPlaceTest : public testing::TestWithParam<const char*> {};
 
 TEST_P(InPlaceTest, OriginalBecomesTheBackup) {
     TempDir dir;
-    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_directory(dir.Path() / "sub");
     const std::string input = dir / "meet.gsi";
     WriteFile(input, "110001+1\r\n");
-    const std::string output = (dir.path() / GetParam()).string();
+    const std::string output = (dir.Path() / GetParam()).string();
     FakeServices services;
 
     EXPECT_EQ(CleaningRun(input, output, true, services).outcome, RunOutcome::Completed);
@@ -219,13 +218,13 @@ TEST(InPlace, LinkIsFollowedToItsFileAndStaysALink) {
     // The link, in another folder, is the output: the file it leads to is cleaned in place,
     // with its backup and every file of the run in that file's folder.
     TempDir dir;
-    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_directory(dir.Path() / "sub");
     const std::string input = dir / "meet.gsi", link = dir / "sub/link.gsi";
     WriteFile(input, "110001+1\r\n");
     std::filesystem::create_symlink("../meet.gsi", link);
     FakeServices services;
     EXPECT_EQ(CleaningRun(link, link, true, services).outcome, RunOutcome::Completed);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()),
               (test::Snapshot{{"meet.gsi", kClean},
                               {"meet.gsi.bak", "110001+1\r\n"},
                               {"sub", "<folder>"},
@@ -247,7 +246,7 @@ TEST(InPlace, PathsDifferingInCaseAreDifferentFiles) {
 TEST(BackupPath, BareFileNameGetsBakAppended) {
     TempDir dir;
     const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
+    std::filesystem::current_path(dir.Path());
     WriteFile("in.gsi", kClean);
     WriteFile("out.gsi", "OUT");
     FakeServices services;

@@ -23,6 +23,7 @@ namespace {
 
 using test::Exists;
 using test::FakeServices;
+using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -51,7 +52,6 @@ const Message kInputMissing{MessageKind::Refusal,
 
 struct ContentCase {
     const char* name;
-    friend void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.name; }
     std::string input;
     std::string outputName;
     OutputFormat format;
@@ -200,7 +200,7 @@ TEST(ChangeListTest, BoundedInARunWholeInACheck) {
     EXPECT_EQ(run.messages[0].details.size(), kMaxListedChanges + 1);
     EXPECT_EQ(run.messages[0].details.back(), "\xE2\x80\xA6 en nog 200 wijzigingen");
 
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    const test::Snapshot before = test::TakeSnapshot(dir.Path());
     FakeServices check;
     check.format = To8;
     std::vector<LineChange> listed;
@@ -209,7 +209,7 @@ TEST(ChangeListTest, BoundedInARunWholeInACheck) {
     EXPECT_EQ(std::tuple(checked.outcome, checked.cutValues, listed.size(), checked.changes.size()),
               std::tuple(RunOutcome::Completed, 1200, 1200u, 0u));
     EXPECT_EQ(listed[999], result.changes.back());
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), before);
 }
 
 // Lines that cannot be read as words wait until a line shows a word: a file that never
@@ -236,7 +236,7 @@ TEST(ChangeListTest, UnreadableLinesWaitForTheVerdict) {
 TEST(CleaningRunTest, MissingInputTouchesNothing) {
     TempDir dir;
     WriteFile(dir / "out.gsi", "OUT");
-    for (const std::string& input : {dir / "weg.gsi", std::string(), dir.path().string()}) {
+    for (const std::string& input : {dir / "weg.gsi", std::string(), dir.Path().string()}) {
         FakeServices services;
         const RunResult result = CleaningRun(input, dir / "out.gsi", true, services);
         EXPECT_EQ(result.outcome, RunOutcome::InputMissing);
@@ -285,7 +285,7 @@ TEST(CleaningRunTest, StoppedRunChangesNothingAndTheNextRunWorks) {
     const std::string content = "110001+1\r\n110001+1\r\n110001+1\r\n";
     WriteFile(path, content);
     WriteFile(path + ".bak", "OLD");
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    const test::Snapshot before = test::TakeSnapshot(dir.Path());
     FakeServices stopped;
     stopped.stopAfterYields = 3;
 
@@ -294,7 +294,7 @@ TEST(CleaningRunTest, StoppedRunChangesNothingAndTheNextRunWorks) {
     EXPECT_EQ(result.outcome, RunOutcome::Stopped);
     EXPECT_TRUE(stopped.messages.empty());
     EXPECT_FALSE(stopped.madeDefault);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), before);
 
     FakeServices again;
     EXPECT_EQ(CleaningRun(path, path, true, again).outcome, RunOutcome::Completed);
@@ -332,7 +332,6 @@ struct Faults {
 // that the old output stands as the backup already, that is the one change.
 struct FaultCase {
     const char* name;
-    friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
     std::function<void(const TempDir&, std::string& input, std::string& output, Faults&)> arrange;
     MessageKind kind;
     std::vector<std::string> expectedLines;  // "<in>", "<out>", "<dir>" stand for the paths
@@ -360,7 +359,7 @@ TEST_P(RunFaultTest, ChangesNothingElse) {
     WriteFile(input, kWord8 + "\r\n" + kWord8 + "\r\n");
     Faults faults;
     c.arrange(dir, input, output, faults);
-    test::Snapshot expectedAfter = test::TakeSnapshot(dir.path());
+    test::Snapshot expectedAfter = test::TakeSnapshot(dir.Path());
     if (std::find(c.expectedLines.begin(), c.expectedLines.end(), std::string(kKeptAsBackup)) !=
         c.expectedLines.end()) {
         expectedAfter["out.gsi.bak"] = expectedAfter["out.gsi"];
@@ -383,7 +382,7 @@ TEST_P(RunFaultTest, ChangesNothingElse) {
               (std::vector<Message>{
                   {c.kind, expected, MessageIcon::Warning, MessageButtons::Ok, "Let op", {}}}));
     EXPECT_FALSE(services.madeDefault);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), expectedAfter);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), expectedAfter);
 }
 
 void InPlace(const TempDir&, std::string& input, std::string& output, Faults&) { output = input; }

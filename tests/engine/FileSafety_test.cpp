@@ -30,6 +30,7 @@ namespace {
 
 using test::FakeServices;
 using test::kWindows;
+using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -83,7 +84,7 @@ TEST(FileSafety, OutputThatAppearsDuringTheRunIsNeverReplaced) {
     EXPECT_EQ(services.messages[0].lines,
               (std::vector<std::string>{"Bestand is in gebruik door een andere bewerking:", output,
                                         "Bewerking is afgebroken."}));
-    EXPECT_EQ(test::TakeSnapshot(dir.path()),
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()),
               (test::Snapshot{{"in.gsi", kDirty}, {"out.gsi", "ANDERE"}}));
 }
 
@@ -91,7 +92,6 @@ TEST(FileSafety, OutputThatAppearsDuringTheRunIsNeverReplaced) {
 // on a file system without hard links (as FAT), where the backup is made as a copy.
 struct SwapCase {
     const char* name;
-    friend void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
     bool inPlace;
     bool noLinks;
 };
@@ -137,7 +137,7 @@ struct SwapFolder {
     // the old output (but not beside the new output), the input is as it was, and any other
     // file is a leftover of the run that holds only the beginning of the old or new output.
     std::string State() {
-        test::Snapshot after = test::TakeSnapshot(dir.path());
+        test::Snapshot after = test::TakeSnapshot(dir.Path());
         const std::string now = after["uit.gsi"], backup = after["uit.gsi.bak"];
         std::string state = now == old       ? "old output"
                             : now == cleaned ? "new output"
@@ -175,7 +175,6 @@ const std::string kSwapped = "new output, old output as backup";
 // yet by its folder and its name, on Windows without regard to case.
 struct KeyCase {
     const char* name;
-    friend void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
     std::string first, second;  // inside a folder holding a.gsi, b.gsi and the folder sub
     bool same;
 };
@@ -187,7 +186,7 @@ TEST_P(FileKeyTest, ComparesFilesAsFiles) {
     TempDir dir;
     WriteFile(dir / "a.gsi", "A");
     WriteFile(dir / "b.gsi", "B");
-    std::filesystem::create_directory(dir.path() / "sub");
+    std::filesystem::create_directory(dir.Path() / "sub");
     std::error_code first, second;
     const fs::FileKey a = fs::KeyOf(dir / c.first, first), b = fs::KeyOf(dir / c.second, second);
     ASSERT_FALSE(first || second) << first.message() << " / " << second.message();
@@ -434,7 +433,7 @@ TEST(FileSafety, SecondProcessIsRefusedAndAKilledRunLosesNothing) {
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
 
     // Only the killed run's half-written file is left beside the original.
-    test::Snapshot after = test::TakeSnapshot(dir.path());
+    test::Snapshot after = test::TakeSnapshot(dir.Path());
     ASSERT_EQ(after.size(), 3u);
     EXPECT_EQ(after["meting.gsi"], original);
     EXPECT_EQ(after["ander.gsi"], kDirty);

@@ -11,6 +11,7 @@
 namespace tessavo {
 namespace {
 
+using test::PrintTo;
 using test::TempDir;
 using test::WriteFile;
 
@@ -49,7 +50,7 @@ TEST(FileLayerWin32, OpenFilesMoveButNeverOntoAnotherFile) {
 
     EXPECT_EQ(fs::MoveNoReplace(dir / "a.gsi", dir / "b.gsi"), std::errc::file_exists);
     EXPECT_FALSE(fs::MoveNoReplace(dir / "a.gsi", dir / "c.gsi"));
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), (test::Snapshot{{"b.gsi", "B"}, {"c.gsi", "A"}}));
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), (test::Snapshot{{"b.gsi", "B"}, {"c.gsi", "A"}}));
 
     fs::File created = fs::File::CreateNew(dir / "b.gsi", ec);
     EXPECT_EQ(ec, std::errc::file_exists);
@@ -81,7 +82,6 @@ TEST(FileLayerWin32, FileHeldByAnotherProgramIsInUse) {
 // input that is not there.
 struct DeviceCase {
     const char* name;
-    friend void PrintTo(const DeviceCase& c, std::ostream* os) { *os << c.name; }
     std::string file;
     bool asOutput;
 };
@@ -92,7 +92,7 @@ TEST_P(DeviceNameTest, IsRefused) {
     const DeviceCase& c = GetParam();
     TempDir dir;
     WriteFile(dir / "in.gsi", "110001+1\r\n");
-    const test::Snapshot before = test::TakeSnapshot(dir.path());
+    const test::Snapshot before = test::TakeSnapshot(dir.Path());
     const std::string device = dir / c.file;
     test::FakeServices services;
 
@@ -108,7 +108,7 @@ TEST_P(DeviceNameTest, IsRefused) {
     EXPECT_EQ(result.outcome, c.asOutput ? RunOutcome::Refused : RunOutcome::InputMissing);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].lines, expected);
-    EXPECT_EQ(test::TakeSnapshot(dir.path()), before);
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reserved, DeviceNameTest,
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Reserved, DeviceNameTest,
 // and its temporary names longer still.
 TEST(FileLayerWin32, LongPathIsCleanedInPlace) {
     TempDir dir;
-    std::filesystem::path folder = dir.path();
+    std::filesystem::path folder = dir.Path();
     for (int i = 0; i < 6; ++i) folder /= std::string(50, static_cast<char>('a' + i));
     std::filesystem::create_directories(folder);
     const std::string path = test::FromFsPath(folder / "meting.gsi");

@@ -12,6 +12,8 @@
 namespace tessavo {
 namespace {
 
+using test::PrintTo;
+
 std::vector<std::string> ReadLines(const std::string& path) {
     std::error_code ec;
     fs::File file = fs::File::OpenForReading(path, ec);
@@ -25,7 +27,6 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 struct EndingCase {
     const char* name;
-    friend void PrintTo(const EndingCase& c, std::ostream* os) { *os << c.name; }
     std::string bytes;
     std::vector<std::string> lines;
 };
@@ -112,7 +113,6 @@ TEST(OutputFileTest, FailedWriteIsReportedByFinish) {
 // difference can stand beyond the first block of 1 MiB.
 struct ReferenceCase {
     const char* name;
-    friend void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
     int lines;              // written, each "110001+00000001 " with CR LF
     std::string reference;  // its content, where "=" stands for the lines written
     bool same;

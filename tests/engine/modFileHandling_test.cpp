@@ -11,12 +11,12 @@
 namespace tessavo {
 namespace {
 
+using test::PrintTo;
 using Result = std::optional<std::string>;  // nullopt: the routine refuses the path
 const Result kFails = std::nullopt;
 
 struct PathCase {
     const char* name;
-    friend void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
     std::string path;
     Result filePath;
     Result fileName;
@@ -85,7 +85,7 @@ TEST(TidyWindowsPath, DropsWhatWindowsIgnoresInNames) {
 TEST(FileExistsTest, TrueOnlyForRegularFiles) {
     test::TempDir dir;
     test::WriteFile(dir / "meet.gsi", "x");
-    std::filesystem::create_directory(dir.path() / "map");
+    std::filesystem::create_directory(dir.Path() / "map");
 
     EXPECT_TRUE(FileExists(dir / "meet.gsi"));
     EXPECT_FALSE(FileExists(dir / "map"));
@@ -99,8 +99,8 @@ TEST(FileExistsTest, FollowsLinks) {
     if (test::kWindows) GTEST_SKIP() << "symbolic links need a privilege on Windows";
     test::TempDir dir;
     test::WriteFile(dir / "meet.gsi", "x");
-    std::filesystem::create_symlink(dir.path() / "meet.gsi", dir.path() / "link.gsi");
-    std::filesystem::create_symlink(dir.path() / "weg.gsi", dir.path() / "dangling.gsi");
+    std::filesystem::create_symlink(dir.Path() / "meet.gsi", dir.Path() / "link.gsi");
+    std::filesystem::create_symlink(dir.Path() / "weg.gsi", dir.Path() / "dangling.gsi");
 
     EXPECT_TRUE(FileExists(dir / "link.gsi"));
     EXPECT_FALSE(FileExists(dir / "dangling.gsi"));

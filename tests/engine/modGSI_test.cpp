@@ -11,9 +11,10 @@
 namespace tessavo {
 namespace {
 
+using test::PrintTo;
+
 struct FieldCase {
     const char* name;
-    friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
     std::string field;
     int width;
     std::string expected;
@@ -64,7 +65,6 @@ const std::string kGsi16Line =
 
 struct LineCase {
     const char* name;
-    friend void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
     std::string line;
     std::string gsi8;
     std::string gsi16;
@@ -116,7 +116,6 @@ INSTANTIATE_TEST_SUITE_P(
 // The rules for real instrument files, with what the user is told about each line.
 struct RuleCase {
     const char* name;
-    friend void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
     std::string line;
     int target;  // 8 or 16
     std::string expected;
@@ -235,7 +234,6 @@ TEST(ListCutValuesTest, NamesWordAndField) {
 // no room for one beyond 1,365 whole words.
 struct LimitCase {
     const char* name;
-    friend void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
     std::string word;  // repeated to the line's length
     std::size_t length;
     std::size_t gsi16Length;  // 0: the conversion fails

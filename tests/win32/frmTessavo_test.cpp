@@ -29,10 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 using Stored = std::map<std::string, std::string>;
 
-// Each table row is printed by its name.
-template <class Case>
-requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+using test::PrintTo;
 
 const std::string kWord8 = "110001+00000001 ";
 const std::string kPath = "C:\\m\xC3\xA9tingen\\d\xC3\xA4g.gsi";  // "C:\métingen\däg.gsi"
@@ -320,7 +317,7 @@ TEST_F(WindowTest, DroppedFileBecomesTheInputAndAFolderIsRefused) {
     };
     drop(file);
     EXPECT_EQ(Text(Control::txtInputGSI), file);
-    drop(test::FromFsPath(dir.path()));
+    drop(test::FromFsPath(dir.Path()));
     EXPECT_EQ(Text(Control::txtInputGSI), file);
 }
 

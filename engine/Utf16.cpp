@@ -7,7 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace tessavo::win32 {
+namespace tessavo {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::string Narrow(std::wstring_view utf16) {
     return text;
 }
 
-}  // namespace tessavo::win32
+}  // namespace tessavo

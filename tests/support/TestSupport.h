@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// TestSupport: temporary folders, file helpers, folder snapshots and scripted services.
+// TestSupport: temporary folders, file helpers, folder snapshots, scripted services, and how
+// table rows and messages print.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -87,11 +88,17 @@ class TempDir {
 
     // The UTF-8 path of `name` inside the folder.
     std::string operator/(const std::string& name) const;
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
 
   private:
     std::filesystem::path path_;
 };
+
+// GoogleTest prints a table's row by its name. A test file brings this into the namespace of
+// its rows with `using test::PrintTo;`, where GoogleTest looks for it.
+template <class Row>
+requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 // Names each test of a table after its row's `name`.
 struct RowName {
