@@ -347,17 +347,6 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
     return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
-// Names one file whatever path reaches it: where something stands at the path, its
-// identity (device and inode, or volume and file index), so that links, bind mounts and
-// names in another letter case compare as the file they are; otherwise its folder's
-// identity and its name, as the file system compares names.
-struct FileKey {
-    fs::FileId id;
-    std::string name;  // empty for a file that exists
-
-    friend bool operator==(const FileKey&, const FileKey&) = default;
-};
-
 std::optional<fs::FileId> IdentityOf(const std::string& path) {
     std::error_code ec;
     const fs::FileInfo info = fs::Inspect(path, ec);
@@ -367,11 +356,14 @@ std::optional<fs::FileId> IdentityOf(const std::string& path) {
     return info.id;
 }
 
-FileKey KeyOf(const std::string& path) {
-    if (const auto id = IdentityOf(path)) return {*id, {}};
-    const auto [folder, name] = SplitPath(path);
-    if (const auto id = IdentityOf(folder)) return {*id, ComparableName(name)};
-    return {{}, path};  // no folder either: the text is all there is to compare
+// Names one file whatever path reaches it, so that links, bind mounts and names in another
+// letter case compare as the file they are. Where not even the folder can be found, the
+// text is all there is to compare.
+fs::FileKey KeyOf(const std::string& path) {
+    std::error_code ec;
+    fs::FileKey key = fs::KeyOf(path, ec);
+    if (ec) return {{}, path};
+    return key;
 }
 
 // The arguments that name files: wildcard patterns that name no file expanded where the
@@ -412,9 +404,9 @@ int Usage(std::ostream& err, const std::string& reason) {
 // backup of the original with the once-cleaned file (with --gsi8, one with its values cut).
 std::vector<Job> UniqueJobs(const std::vector<std::string>& files) {
     std::vector<Job> jobs;
-    std::vector<FileKey> seen;
+    std::vector<fs::FileKey> seen;
     for (const std::string& file : files) {
-        FileKey key = KeyOf(file);
+        fs::FileKey key = KeyOf(file);
         if (std::ranges::find(seen, key) != seen.end()) continue;
         seen.push_back(std::move(key));
         jobs.push_back({file, file, file});
@@ -427,7 +419,7 @@ std::vector<Job> UniqueJobs(const std::vector<std::string>& files) {
 // inputs would share one output.
 std::vector<std::string> IntoFolder(std::vector<Job>& jobs, const std::string& folder,
                                     const fs::FileId& folderId) {
-    std::vector<FileKey> outputs;
+    std::vector<fs::FileKey> outputs;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         Job& job = jobs[i];
         const auto [inputFolder, name] = SplitPath(job.input);

@@ -134,16 +134,6 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
 }
 
-std::string ComparableName(std::string_view name) {
-#ifdef _WIN32
-    std::wstring wide = Widen(name);
-    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    return Narrow(wide);
-#else
-    return std::string(name);
-#endif
-}
-
 #ifdef _WIN32
 std::unique_ptr<std::ostream> HandleStream(void* handle) {
     return std::make_unique<HandleOstream>(static_cast<HANDLE>(handle));

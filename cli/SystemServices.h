@@ -17,10 +17,6 @@ namespace tessavo::cli {
 // wide command line, so that names with characters outside the code page survive.
 std::vector<std::string> Arguments(int argc, char** argv);
 
-// A file name in the form that two names of one file share: on Windows, whose file
-// systems ignore letter case, in upper case; elsewhere as it is.
-std::string ComparableName(std::string_view name);
-
 #ifdef _WIN32
 // An output stream over a Windows handle: on a console the UTF-8 text goes out through
 // WriteConsoleW in UTF-16, whatever the console's code page; anything else (a file, a
