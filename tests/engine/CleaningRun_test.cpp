@@ -413,11 +413,6 @@ auto Input(std::string bytes) {
         WriteFile(input, bytes);
     };
 }
-std::string Utf16(const std::string& text) {
-    std::string wide = "\xFF\xFE";
-    for (char c : text) wide += {c, '\0'};
-    return wide;
-}
 
 const char* const kNotPossible = "Bewerking is niet mogelijk.";
 const char* const kAborted = "Bewerking is afgebroken.";
@@ -441,7 +436,6 @@ const FaultCase kFaults[] = {
                   WriteFile(input, "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01"s);
               },
               Refusal, kNoGsi},
-    FaultCase{"Utf16TextIsNoGsi", Input(Utf16(kWord8 + "\r\n")), Refusal, kNoGsi},
     FaultCase{"NulByteInGsiIsNoGsi",
               Input(kWord8 + "\r\n110002+0000\0"
                              "001 \r\n"s),
