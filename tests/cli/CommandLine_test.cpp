@@ -81,11 +81,8 @@ Outcome RunIn(const fs::path& folder, const std::vector<std::string>& arguments,
 // Every line of `text` with `prefix` in front.
 std::string Prefixed(const std::string& prefix, const std::string& text) {
     std::string result;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
-        result += prefix + text.substr(start, end - start);
-        start = end;
-    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) result += prefix + line + "\n";
     return result;
 }
 
@@ -105,6 +102,14 @@ const std::string kCut = "*81..00+0000000286150753 \r\n";  // too long for GSI-8
 const std::string kLong(40000, '1');                       // one line too long to read
 const std::string kDone = "Opgeschoond GSI bestand is gereed\nAantal meetregels:  2\n";
 const std::string kFolder = "<folder>";
+
+// a.gsi, or a.gsi and b.gsi, cleaned in place, as the report tells it and as the folder
+// holds it.
+const std::string kADone = Prefixed("a.gsi: ", kDone);
+const std::string kBothDone = kADone + Prefixed("b.gsi: ", kDone);
+const Snapshot kACleaned = {{"a.gsi", kClean8}, {"a.gsi.bak", kMessy}};
+const Snapshot kBothCleaned = {
+    {"a.gsi", kClean8}, {"a.gsi.bak", kMessy}, {"b.gsi", kClean8}, {"b.gsi.bak", kMessy}};
 
 // The folder every run starts in; a row names the files its run adds or changes. h.gsi is
 // a second name (a hard link) of a.gsi.
@@ -189,36 +194,26 @@ std::vector<CliCase> CliCases() {
         {"BatchGoesOnAfterBadFiles",
          {"--in-place", "a.gsi", "none.gsi", "long.gsi", "b.gsi"},
          1,
-         Prefixed("a.gsi: ", kDone) + Prefixed("b.gsi: ", kDone),
+         kBothDone,
          Prefixed("none.gsi: ", "Invoerbestand niet gevonden !\n" + kNotPossible) +
              Prefixed("long.gsi: ", "Regel 1 is te lang in:\nBewerking is afgebroken.\n"),
-         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy, "b.gsi", kClean8, "b.gsi.bak", kMessy})},
+         kBothCleaned},
         // A second run would replace the backup of the original with the cleaned file.
-        {"FileNamedTwiceIsCleanedOnce",
-         {"--in-place", "a.gsi", "h.gsi"},
-         0,
-         Prefixed("a.gsi: ", kDone),
-         "",
-         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy})},
+        {"FileNamedTwiceIsCleanedOnce", {"--in-place", "a.gsi", "h.gsi"}, 0, kADone, "", kACleaned},
         {"WildcardsTheSystemExpands",
          {"--in-place", "*.gsi", "x*.gsi"},
          1,
-         Prefixed("a.gsi: ", kDone) + Prefixed("b.gsi: ", kDone),
+         kBothDone,
          Prefixed("x*.gsi: ", "Invoerbestand niet gevonden !\n" + kNotPossible),
-         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy, "b.gsi", kClean8, "b.gsi.bak", kMessy})},
+         kBothCleaned},
         {"OutputDirTakesEachName",
          {"--gsi16", "--output-dir", "out", "a.gsi", "cut.gsi"},
          0,
-         Prefixed("a.gsi: ", kDone) +
+         kADone +
              Prefixed("cut.gsi: ", "Opgeschoond GSI bestand is gereed\nAantal meetregels:  1\n"),
          "",
          Files({"out/a.gsi", kClean16, "out/cut.gsi", kCut})},
-        {"OutputDirOfTheFileIsInPlace",
-         {"--output-dir=.", "a.gsi"},
-         0,
-         Prefixed("a.gsi: ", kDone),
-         "",
-         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy})},
+        {"OutputDirOfTheFileIsInPlace", {"--output-dir=.", "a.gsi"}, 0, kADone, "", kACleaned},
         // A check writes nothing and lists every change, each line with its file.
         {"CheckListsAndWritesNothing",
          {"--check", "--gsi8", "cut.gsi", "a.gsi"},
@@ -252,18 +247,14 @@ std::vector<CliCase> CliCases() {
         {"CtrlCAtTheEndOfTheLastFile",
          {"--in-place", "a.gsi"},
          0,
-         Prefixed("a.gsi: ", kDone),
+         kADone,
          "",
-         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy}),
+         kACleaned,
          AfterFirstSwap},
     };
     if (kWindows) {
-        cases.push_back({"PathAsExplorerCopiesIt",
-                         {"--in-place", "\"a.gsi\" "},
-                         0,
-                         Prefixed("a.gsi: ", kDone),
-                         "",
-                         Files({"a.gsi", kClean8, "a.gsi.bak", kMessy})});
+        cases.push_back(
+            {"PathAsExplorerCopiesIt", {"--in-place", "\"a.gsi\" "}, 0, kADone, "", kACleaned});
         cases.push_back({"NamesInAnotherCaseAreOneFile",
                          {"--output-dir", "out", "a.gsi", "SUB\\A.GSI"},
                          1,
