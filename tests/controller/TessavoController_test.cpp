@@ -204,36 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
                        {}}}}),
     RowName());
 
-// A file the program is started with ("Open with") is the input; the output follows it as
-// a typed input does.
-struct OpenedFileCase {
-    std::string name;
-    bool replace;  // stored
-    bool relative;
-    bool outputFollows;
-};
-
-class OpenedFileTest : public ControllerTest, public testing::WithParamInterface<OpenedFileCase> {};
-
-TEST_P(OpenedFileTest, BecomesTheInput) {
-    const OpenedFileCase& c = GetParam();
-    store.values = With({{"ReplaceGSI", c.replace ? "1" : "0"}});
-    controller = std::make_unique<TessavoController>(view, dialogs, store);
-    controller->Form_Load(c.relative ? "nieuw.gsi" : fresh);
-
-    // A relative name is made absolute, so that it still names the file when it is stored.
-    const std::string expected =
-        c.relative ? test::FromFsPath(std::filesystem::current_path() / "nieuw.gsi") : fresh;
-    EXPECT_EQ(view.input, expected);
-    EXPECT_EQ(view.output, c.outputFollows ? expected : kOut);
-}
-
-INSTANTIATE_TEST_SUITE_P(Settings, OpenedFileTest,
-                         testing::Values(OpenedFileCase{"ReplaceChecked", true, false, true},
-                                         OpenedFileCase{"OutputFree", false, false, false},
-                                         OpenedFileCase{"RelativeName", true, true, true}),
-                         RowName());
-
 // Every way the input changes, and the output following it only while replace is checked.
 
 using Step = void (*)(ControllerTest&);
@@ -262,6 +232,19 @@ void DropTwoFiles(ControllerTest& t) {
     WriteFile(t.fresh, kLine8);
     WriteFile(t.in, kLine8);
     Drop(t, {t.fresh, t.in});
+}
+// The program started with a file ("Open with"), by its full name or by a name relative to
+// the current folder, which is made absolute so that it still names the file when stored.
+void OpenWith(ControllerTest& t, const std::string& file) {
+    t.controller = std::make_unique<TessavoController>(t.view, t.dialogs, t.store);
+    t.controller->Form_Load(file);
+}
+void OpenWithFile(ControllerTest& t) { OpenWith(t, t.fresh); }
+void OpenWithRelativeName(ControllerTest& t) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(t.dir.Path());
+    OpenWith(t, "nieuw.gsi");
+    std::filesystem::current_path(before);
 }
 void DropFolder(ControllerTest& t) { Drop(t, {test::FromFsPath(t.dir.Path())}); }
 void DropMissing(ControllerTest& t) { Drop(t, {t.fresh}); }
@@ -303,7 +286,11 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"DroppedFileLeavesAFreeOutput", false, {DropFile}, New, Out, std::nullopt},
         InputCase{"DroppedFolderIsRefused", true, {DropFolder}, In, In, false},
         InputCase{"DroppedTwoFilesAreRefused", true, {DropTwoFiles}, In, In, false},
-        InputCase{"DroppedMissingFileIsRefused", false, {DropMissing}, In, Out, std::nullopt}),
+        InputCase{"DroppedMissingFileIsRefused", false, {DropMissing}, In, Out, std::nullopt},
+        InputCase{"OpenedFileMovesTheOutputWhileChecked", true, {OpenWithFile}, New, New, false},
+        InputCase{"OpenedFileLeavesAFreeOutput", false, {OpenWithFile}, New, Out, std::nullopt},
+        InputCase{
+            "OpenedRelativeNameIsMadeAbsolute", true, {OpenWithRelativeName}, New, New, false}),
     RowName());
 
 // Browsing: the dialog opens in the box's folder, and what it answers.
