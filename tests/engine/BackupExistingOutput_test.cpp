@@ -12,6 +12,7 @@ namespace {
 
 using test::Exists;
 using test::FakeServices;
+using test::LetOp;
 using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
@@ -26,21 +27,15 @@ const std::string kClean16 = "*110001+0000000000000001 \r\n";
 const std::string kDirty = "110001+1\r\n";
 
 Message FirstWarning(const std::string& backupPath) {
-    return {
+    return LetOp(
         MessageKind::Question,
         {"Uitvoerbestand bestaat reeds !", "Backup zal worden bewaard onder de naam:", backupPath},
-        MessageIcon::Warning,
-        MessageButtons::OkCancel,
-        "Let op",
-        {}};
+        MessageButtons::OkCancel);
 }
 
-const Message kSecondWarning{MessageKind::Question,
-                             {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
-                             MessageIcon::Warning,
-                             MessageButtons::OkCancel,
-                             "Let op",
-                             {}};
+const Message kSecondWarning = LetOp(
+    MessageKind::Question, {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
+    MessageButtons::OkCancel);
 
 struct BackupCase {
     const char* name;
@@ -239,13 +234,9 @@ TEST(BackupRefusal, InputThatIsTheBackupIsNeverDeleted) {
 
         EXPECT_EQ(CleaningRun(input, output, autoBackup, services).outcome, RunOutcome::Refused);
 
-        const Message refusal{MessageKind::Refusal,
-                              {"Invoerbestand is het backupbestand van het uitvoerbestand !",
-                               "Bewerking is niet mogelijk."},
-                              MessageIcon::Warning,
-                              MessageButtons::Ok,
-                              "Let op",
-                              {}};
+        const Message refusal = LetOp(
+            MessageKind::Refusal, {"Invoerbestand is het backupbestand van het uitvoerbestand !",
+                                   "Bewerking is niet mogelijk."});
         EXPECT_EQ(services.messages, std::vector<Message>{refusal});
         EXPECT_EQ(ReadFile(input), "IN");
         EXPECT_EQ(ReadFile(output), "OUT");

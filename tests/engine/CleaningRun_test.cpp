@@ -43,12 +43,8 @@ Message Done(int count) {
 const Message kEmpty{MessageKind::Report,  {"GSI bestand is leeg !"},
                      MessageIcon::Warning, MessageButtons::Ok,
                      std::nullopt,         {}};
-const Message kInputMissing{MessageKind::Refusal,
-                            {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."},
-                            MessageIcon::Warning,
-                            MessageButtons::Ok,
-                            "Let op",
-                            {}};
+const Message kInputMissing = test::LetOp(
+    MessageKind::Refusal, {"Invoerbestand niet gevonden !", "Bewerking is niet mogelijk."});
 
 struct ContentCase {
     const char* name;
@@ -378,9 +374,7 @@ TEST_P(RunFaultTest, ChangesNothingElse) {
               c.kind == MessageKind::Failure ? RunOutcome::Failed : RunOutcome::Refused);
     std::vector<std::string> expected;
     for (const auto& line : c.expectedLines) expected.push_back(Substitute(line, input, output));
-    EXPECT_EQ(services.messages,
-              (std::vector<Message>{
-                  {c.kind, expected, MessageIcon::Warning, MessageButtons::Ok, "Let op", {}}}));
+    EXPECT_EQ(services.messages, std::vector<Message>{test::LetOp(c.kind, expected)});
     EXPECT_FALSE(services.madeDefault);
     EXPECT_EQ(test::TakeSnapshot(dir.Path()), expectedAfter);
 }

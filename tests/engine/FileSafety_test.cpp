@@ -39,12 +39,8 @@ const std::string kDirty = "110001+1\r\n";
 const std::string kClean = "110001+00000001 \r\n";
 
 Message InUse(const std::string& path) {
-    return {MessageKind::Refusal,
-            {"Bestand is in gebruik door een andere bewerking:", path},
-            MessageIcon::Warning,
-            MessageButtons::Ok,
-            "Let op",
-            {}};
+    return test::LetOp(MessageKind::Refusal,
+                       {"Bestand is in gebruik door een andere bewerking:", path});
 }
 
 TEST(FileSafety, RunsMayShareAnInputButNotAFileBeingWritten) {
