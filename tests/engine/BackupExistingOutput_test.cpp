@@ -12,6 +12,7 @@ namespace {
 
 using test::Exists;
 using test::FakeServices;
+using test::LetOp;
 using test::PrintTo;
 using test::ReadFile;
 using test::TempDir;
@@ -26,21 +27,15 @@ const std::string kClean16 = "*110001+0000000000000001 \r\n";
 const std::string kDirty = "110001+1\r\n";
 
 Message FirstWarning(const std::string& backupPath) {
-    return {
+    return LetOp(
         MessageKind::Question,
         {"Uitvoerbestand bestaat reeds !", "Backup zal worden bewaard onder de naam:", backupPath},
-        MessageIcon::Warning,
-        MessageButtons::OkCancel,
-        "Let op",
-        {}};
+        MessageButtons::OkCancel);
 }
 
-const Message kSecondWarning{MessageKind::Question,
-                             {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
-                             MessageIcon::Warning,
-                             MessageButtons::OkCancel,
-                             "Let op",
-                             {}};
+const Message kSecondWarning = LetOp(
+    MessageKind::Question, {"Backupbestand bestaat reeds !", "Backup zal worden overschreven."},
+    MessageButtons::OkCancel);
 
 struct BackupCase {
     const char* name;
@@ -101,16 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
                     BackupCase{"AskedCancelFirst", true, true, false, {Cancel}, 1, false}),
     test::RowName());
 
-// A second run over what a first run made: the original is never replaced by what was
-// cleaned from it.
+// A second run, to GSI-8 or GSI-16, over what a first run made to GSI-8: the original is
+// never replaced by what was cleaned from it, and a run that changes nothing says so.
 struct AgainCase {
     const char* name;
     bool inPlace;
-    OutputFormat first, second;
-    bool autoBackup;  // of the second run
+    OutputFormat second;
+    bool autoBackup;
     std::vector<MessageAnswer> answers;
-    test::Snapshot after;
-    std::vector<std::string> closingLines;  // after the count; "<bak>" is the backup path
 };
 
 class AgainTest : public testing::TestWithParam<AgainCase> {};
@@ -121,60 +114,35 @@ TEST_P(AgainTest, KeepsTheOriginal) {
     const std::string input = dir / "meet.gsi", output = c.inPlace ? input : dir / "uit.gsi";
     WriteFile(input, kDirty);
     FakeServices first, second;
-    first.format = c.first;
+    first.format = OutputFormat::Gsi8;
     ASSERT_EQ(CleaningRun(input, output, true, first).outcome, RunOutcome::Completed);
     second.format = c.second;
     second.answers = c.answers;
 
     EXPECT_EQ(CleaningRun(input, output, c.autoBackup, second).outcome, RunOutcome::Completed);
 
-    EXPECT_EQ(test::TakeSnapshot(dir.Path()), c.after);
+    const bool changed = c.second == OutputFormat::Gsi16;
+    const std::string cleaned = changed ? kClean16 : kClean;
+    EXPECT_EQ(test::TakeSnapshot(dir.Path()),
+              (c.inPlace ? test::Snapshot{{"meet.gsi", cleaned}, {"meet.gsi.bak", kDirty}}
+                         : test::Snapshot{{"meet.gsi", kDirty}, {"uit.gsi", cleaned}}));
     std::vector<std::string> expected{"Opgeschoond GSI bestand is gereed", "Aantal meetregels:  1"};
-    for (const std::string& line : c.closingLines)
-        expected.push_back(line == "<bak>" ? output + ".bak" : line);
+    if (changed) {
+        expected.insert(expected.end(), {"Backup met het origineel is bewaard:", output + ".bak"});
+    } else {
+        expected.push_back("Er is niets gewijzigd: het bestand was al opgeschoond.");
+    }
     ASSERT_FALSE(second.messages.empty());
     EXPECT_EQ(second.messages.back().lines, expected);
 }
 
-constexpr auto To8 = OutputFormat::Gsi8;
-constexpr auto To16 = OutputFormat::Gsi16;
-const char* const kNothingChanged = "Er is niets gewijzigd: het bestand was al opgeschoond.";
-const char* const kKept = "Backup met het origineel is bewaard:";
-
 INSTANTIATE_TEST_SUITE_P(
     SecondRun, AgainTest,
-    testing::Values(AgainCase{"SameFormatChangesNothing",
-                              true,
-                              To8,
-                              To8,
-                              true,
-                              {},
-                              {{"meet.gsi", kClean}, {"meet.gsi.bak", kDirty}},
-                              {kNothingChanged}},
-                    AgainCase{"OtherFormatKeepsTheBackup",
-                              true,
-                              To8,
-                              To16,
-                              true,
-                              {},
-                              {{"meet.gsi", kClean16}, {"meet.gsi.bak", kDirty}},
-                              {kKept, "<bak>"}},
-                    AgainCase{"KeptAfterTheQuestionsToo",
-                              true,
-                              To8,
-                              To16,
-                              false,
-                              {Ok, Ok},
-                              {{"meet.gsi", kClean16}, {"meet.gsi.bak", kDirty}},
-                              {kKept, "<bak>"}},
-                    AgainCase{"SeparateOutputGetsNoBackup",
-                              false,
-                              To8,
-                              To8,
-                              true,
-                              {},
-                              {{"meet.gsi", kDirty}, {"uit.gsi", kClean}},
-                              {kNothingChanged}}),
+    testing::Values(AgainCase{"SameFormatChangesNothing", true, OutputFormat::Gsi8, true, {}},
+                    AgainCase{"OtherFormatKeepsTheBackup", true, OutputFormat::Gsi16, true, {}},
+                    AgainCase{
+                        "KeptAfterTheQuestionsToo", true, OutputFormat::Gsi16, false, {Ok, Ok}},
+                    AgainCase{"SeparateOutputGetsNoBackup", false, OutputFormat::Gsi8, true, {}}),
     test::RowName());
 
 // A name as long as its backup's name allows is cleaned in place again and again: the
@@ -266,13 +234,9 @@ TEST(BackupRefusal, InputThatIsTheBackupIsNeverDeleted) {
 
         EXPECT_EQ(CleaningRun(input, output, autoBackup, services).outcome, RunOutcome::Refused);
 
-        const Message refusal{MessageKind::Refusal,
-                              {"Invoerbestand is het backupbestand van het uitvoerbestand !",
-                               "Bewerking is niet mogelijk."},
-                              MessageIcon::Warning,
-                              MessageButtons::Ok,
-                              "Let op",
-                              {}};
+        const Message refusal = LetOp(
+            MessageKind::Refusal, {"Invoerbestand is het backupbestand van het uitvoerbestand !",
+                                   "Bewerking is niet mogelijk."});
         EXPECT_EQ(services.messages, std::vector<Message>{refusal});
         EXPECT_EQ(ReadFile(input), "IN");
         EXPECT_EQ(ReadFile(output), "OUT");

@@ -69,6 +69,12 @@ class FakeServices : public RunServices {
     void MakeProcessDefault() override { madeDefault = true; }
 };
 
+// A warning in a box titled "Let op", as the engine asks, refuses and fails.
+inline Message LetOp(MessageKind kind, std::vector<std::string> lines,
+                     MessageButtons buttons = MessageButtons::Ok) {
+    return {kind, std::move(lines), MessageIcon::Warning, buttons, "Let op", {}};
+}
+
 // Routes every call of the engine's file layer through `hook` while the object lives.
 class FileCallHook {
   public:
