@@ -64,8 +64,8 @@ inline const char* CutToWidth(const char* value, const char* end, std::size_t wi
 
 // Writes `sign` and [value, end), at most `width` characters, right-aligned in `width`
 // characters, padded with "0" on the left.
-char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
-                        char* out) {
+inline char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
+                               char* out) {
     *out++ = sign;
     const auto length = static_cast<std::size_t>(end - value);
     if (width > kPadSlack) {
@@ -166,6 +166,22 @@ TESSAVO_ALWAYS_INLINE bool IsPlainField(const char* field) {
     if (first == '-') return true;
     const char* value = scan::SkipRun('0', field + 1 + kCut, field + kFieldSize);
     return value == field + kFieldSize || !IsSign(*value);
+}
+
+// A field that ends in "--" keeps its characters (see WriteNumber).
+inline bool EndsInPlaceholder(const char* field, std::size_t size) {
+    return size >= 3 && field[size - 1] == '-' && field[size - 2] == '-';
+}
+
+// The same for a field read on its blanks (so without blanks) of at most kWidth + 1
+// characters, which no cut touches: "+1234" becomes "+00001234" at width 8. A placeholder
+// keeps its characters too.
+template <std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool IsPlainShortField(const char* field, std::size_t size) {
+    if (!IsSign(field[0]) || size > kWidth + 1) return false;
+    if (field[0] == '-') return true;
+    const char* value = scan::SkipRun('0', field + 1, field + size);
+    return value == field + size || !IsSign(*value) || EndsInPlaceholder(field, size);
 }
 
 // The same for word 51's two numbers. Instruments write its prism constant in the last four
@@ -425,6 +441,8 @@ char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
             out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts.values);
         } else if (fieldSize == 9) {
             out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts.values);
+        } else if (!IsWord51(word) && IsPlainShortField<kWidth>(field, fieldSize)) {
+            out = WriteRightAligned(field[0], field + 1, wordEnd, kWidth, out);
         } else {
             out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts.values);
         }
