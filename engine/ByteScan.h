@@ -80,6 +80,13 @@ inline const char* SkipRunBackward(char c, const char* begin, const char* end) {
 
 // The first `c` in [begin, end), or end.
 inline const char* Find(char c, const char* begin, const char* end) {
+#ifdef TESSAVO_SCAN_SSE2
+    for (const __m128i wanted = _mm_set1_epi8(c); end - begin >= 16; begin += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)))
+            return begin + std::countr_zero(static_cast<unsigned>(found));
+    }
+#endif
     for (; end - begin >= 8; begin += 8) {
         if (const std::uint64_t found = ZeroBytes(Load8(begin) ^ Repeated(c)))
             return begin + FirstMarked(found);

@@ -115,6 +115,10 @@ class File {
     std::error_code Rewind();
     // Brings what was written to the disk itself.
     std::error_code Sync();
+    // Starts bringing what was written so far to the disk without waiting for it, so that
+    // a later Sync has little left to do. Only a hint: where the system has no such call,
+    // or the file is no regular file, nothing happens, and a failure shows in Sync.
+    void StartSync();
     // Gives this file what the file `old` had and a new file does not get by itself: its
     // mode, owner and group on POSIX (the owner only where the process may set it), its
     // attributes on Windows. Where the file system or the process cannot keep them, that

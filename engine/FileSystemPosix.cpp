@@ -219,6 +219,12 @@ std::error_code File::Sync() {
     return {};
 }
 
+void File::StartSync() {
+#ifdef __linux__
+    ::sync_file_range(Descriptor(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 std::error_code File::KeepFrom(const FileInfo& old) {
     if (const std::error_code ec = BeforeCall(Call::KeepFrom, {})) return ec;
     const int fd = Descriptor(handle_);

@@ -343,6 +343,8 @@ std::error_code File::Sync() {
     return {};
 }
 
+void File::StartSync() {}  // Windows has only the flush that waits
+
 // Windows keeps no POSIX mode or owner: a new file gets the folder's access rights, as the
 // file it replaces had them. What it keeps are the attributes that say how the file is
 // shown and indexed; the archive attribute marks it as changed, as every written file is,

@@ -126,7 +126,11 @@ void OutputFile::HandOver() {
             }
             CatchUp();
         }
-        if (file_.IsOpen() && !error_) file_.Write(data, size, error_);
+        if (file_.IsOpen() && !error_) {
+            file_.Write(data, size, error_);
+            // The disk takes each block while the next is made, not all at the end.
+            file_.StartSync();
+        }
     });
     current_ ^= 1;
     used_ = 0;

@@ -64,8 +64,8 @@ inline const char* CutToWidth(const char* value, const char* end, std::size_t wi
 
 // Writes `sign` and [value, end), at most `width` characters, right-aligned in `width`
 // characters, padded with "0" on the left.
-char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
-                        char* out) {
+inline char* WriteRightAligned(char sign, const char* value, const char* end, std::size_t width,
+                               char* out) {
     *out++ = sign;
     const auto length = static_cast<std::size_t>(end - value);
     if (width > kPadSlack) {
@@ -166,6 +166,22 @@ TESSAVO_ALWAYS_INLINE bool IsPlainField(const char* field) {
     if (first == '-') return true;
     const char* value = scan::SkipRun('0', field + 1 + kCut, field + kFieldSize);
     return value == field + kFieldSize || !IsSign(*value);
+}
+
+// A field that ends in "--" keeps its characters (see WriteNumber).
+inline bool EndsInPlaceholder(const char* field, std::size_t size) {
+    return size >= 3 && field[size - 1] == '-' && field[size - 2] == '-';
+}
+
+// The same for a field read on its blanks (so without blanks) of at most kWidth + 1
+// characters, which no cut touches: "+1234" becomes "+00001234" at width 8. A placeholder
+// keeps its characters too.
+template <std::size_t kWidth>
+TESSAVO_ALWAYS_INLINE bool IsPlainShortField(const char* field, std::size_t size) {
+    if (!IsSign(field[0]) || size > kWidth + 1) return false;
+    if (field[0] == '-') return true;
+    const char* value = scan::SkipRun('0', field + 1, field + size);
+    return value == field + size || !IsSign(*value) || EndsInPlaceholder(field, size);
 }
 
 // The same for word 51's two numbers. Instruments write its prism constant in the last four
@@ -366,14 +382,43 @@ inline std::size_t WriteWordStartSlowly(const char* word, const char* end, const
     return sign;
 }
 
-// The same, with one look at the word's first eight characters, which finds the sign and
-// often the end.
+// Writes the word's first eight characters with those from `sign` to 6 made ".", the
+// index and information characters padded (the last two are overwritten by the data field).
+inline void WritePaddedStart(const char* word, std::size_t sign, char* out) {
+    std::uint64_t bytes = scan::Load8(word);
+    if (sign < 6) {
+        const std::uint64_t kept = (std::uint64_t{1} << (8 * sign)) - 1;
+        bytes = (bytes & kept) | (scan::Repeated('.') & ~kept);
+    }
+    std::memcpy(out, &bytes, 8);
+}
+
+// The same, with one look at the word's first eight characters (sixteen with SSE2), which
+// finds the sign and often the end (always that of a GSI-8 word with SSE2).
 inline std::size_t WriteWordStart(const char* word, const char* end, const char*& wordEnd,
                                   char* out) {
+#ifdef TESSAVO_SCAN_SSE2
+    if (end - word >= 16) {
+        if (!IsDigit(word[0]) || !IsDigit(word[1])) return 0;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(word));
+        const unsigned blanks =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+        const unsigned signs = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('+')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('-')))));
+        // Positions 3 to 7: a sign there ends the information characters, a blank the word.
+        const unsigned first = (blanks | signs) & 0x7c;
+        if (first == 0) return 0;
+        const auto at = static_cast<std::size_t>(std::countr_zero(first));
+        if (((signs >> at) & 1) == 0) return 0;
+        wordEnd = blanks ? word + std::countr_zero(blanks) : scan::Find(' ', word + 16, end);
+        WritePaddedStart(word, at, out);
+        return at;
+    }
+#endif
     if (std::endian::native != std::endian::little || end - word < 8) {
         return WriteWordStartSlowly(word, end, wordEnd, out);
     }
-    std::uint64_t bytes = scan::Load8(word);
+    const std::uint64_t bytes = scan::Load8(word);
     // Two digits: "0" to "9" are the characters 0x30 to 0x39, whose high half is 3 and stays
     // 3 when 6 is added.
     const std::uint64_t index = bytes & 0xffff;
@@ -387,11 +432,7 @@ inline std::size_t WriteWordStart(const char* word, const char* end, const char*
         if (word[at] == ' ') return 0;
         return WriteWordStartSlowly(word, end, wordEnd, out);  // ")" or "/" first
     }
-    if (at < 6) {
-        const std::uint64_t kept = (std::uint64_t{1} << (8 * at)) - 1;
-        bytes = (bytes & kept) | (scan::Repeated('.') & ~kept);
-    }
-    std::memcpy(out, &bytes, 8);  // the last two are overwritten by the data field
+    WritePaddedStart(word, at, out);
     wordEnd = blank ? word + scan::FirstMarked(blank) : scan::Find(' ', word + 8, end);
     return at;
 }
@@ -425,6 +466,8 @@ char* WriteReadWords(std::string_view text, char* out, Cuts& cuts) {
             out = WriteFixedField<17, kWidth>(IsWord51(word), field, out, cuts.values);
         } else if (fieldSize == 9) {
             out = WriteFixedField<9, kWidth>(IsWord51(word), field, out, cuts.values);
+        } else if (!IsWord51(word) && IsPlainShortField<kWidth>(field, fieldSize)) {
+            out = WriteRightAligned(field[0], field + 1, wordEnd, kWidth, out);
         } else {
             out = WriteField(IsWord51(word), field, fieldSize, kWidth, out, cuts.values);
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "TestSupport.h"
@@ -187,33 +188,45 @@ INSTANTIATE_TEST_SUITE_P(
                  true}),
     test::RowName());
 
-// The conversions take short cuts for fields of common shapes; every field on the grid must
-// still come out as FormatDataField makes it (word 51 as its two numbers). Random fields of
-// the characters that steer the rules.
+// The conversions take short cuts for fields of common shapes; every field must still come
+// out as FormatDataField makes it (word 51 as its two numbers). Random fields of the
+// characters that steer the rules: on the grid, and of any length read on blanks.
+std::string FieldAsFormatted(const std::string& index, const std::string& in, int width) {
+    const std::size_t constant = in.find_last_of("+-");
+    return index == "51" && constant != std::string::npos && constant > 0
+               ? FormatDataField(in.substr(0, constant), width - 4) +
+                     FormatDataField(in.substr(constant), 3)
+               : FormatDataField(in, width);
+}
+
 TEST(ConvertTest, EveryFieldAsFormatDataFieldMakesIt) {
     std::mt19937 random(7);
     const std::string alphabet = "00000+- 1A.";
-    auto field = [&](std::size_t size) {
+    auto field = [&](std::size_t size, const std::string& chars, const char* signs) {
         std::string text(size, ' ');
-        for (char& c : text) c = alphabet[random() % alphabet.size()];
-        text[0] = "+- "[random() % 3];  // position 7 of a word on the grid
+        for (char& c : text) c = chars[random() % chars.size()];
+        text[0] = signs[random() % std::strlen(signs)];  // position 7 of the word
         return text;
     };
     for (int i = 0; i < 20000; ++i) {
         const std::string index = i % 7 == 0 ? "51" : "21";
-        for (const std::string& in : {field(9), field(17)}) {
+        for (const std::string& in : {field(9, alphabet, "+- "), field(17, alphabet, "+- ")}) {
             const std::string line = (in.size() == 17 ? "*" : "") + index + "..10" + in + " ";
-            const std::size_t constant = in.find_last_of("+-");
             for (int w : {8, 16}) {
-                const std::string expected =
-                    index == "51" && constant != std::string::npos && constant > 0
-                        ? FormatDataField(in.substr(0, constant), w - 4) +
-                              FormatDataField(in.substr(constant), 3)
-                        : FormatDataField(in, w);
                 const std::string out = w == 16 ? ConvertToGSI16(line) : ConvertToGSI8(line);
-                ASSERT_EQ(out.substr(w == 16 ? 7 : 6, static_cast<std::size_t>(w) + 1), expected)
+                ASSERT_EQ(out.substr(w == 16 ? 7 : 6, static_cast<std::size_t>(w) + 1),
+                          FieldAsFormatted(index, in, w))
                     << line << " to " << w;
             }
+        }
+        // After a short first word the line is off the grid, its words read on blanks.
+        const std::string in = field(1 + random() % 20, "00000+-1A.", "+-");
+        const std::string line = "110001+1 " + index + "..10" + in;
+        for (int w : {8, 16}) {
+            const std::string out = w == 16 ? ConvertToGSI16(line) : ConvertToGSI8(line);
+            ASSERT_EQ(out.substr(w == 16 ? 31 : 22, static_cast<std::size_t>(w) + 1),
+                      FieldAsFormatted(index, in, w))
+                << line << " to " << w;
         }
     }
 }
