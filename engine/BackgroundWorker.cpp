@@ -35,6 +35,14 @@ void BackgroundWorker::Run(std::function<void()> job) {
     changed_.notify_all();
 }
 
+bool BackgroundWorker::RunIfIdle(std::function<void()> job) {
+    std::unique_lock lock(mutex_);
+    if (job_) return false;
+    job_ = std::move(job);
+    changed_.notify_all();
+    return true;
+}
+
 void BackgroundWorker::Wait() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !job_; });

@@ -20,6 +20,9 @@ class BackgroundWorker {
 
     // Waits for the job in hand, then starts `job`.
     void Run(std::function<void()> job);
+    // Starts `job` and answers true when no job is in hand; answers false at once, and
+    // drops `job`, when one is.
+    bool RunIfIdle(std::function<void()> job);
     // Returns when no job is in hand; what the job wrote is visible afterwards.
     void Wait();
 

@@ -113,7 +113,8 @@ class File {
     void Write(const char* data, std::size_t size, std::error_code& ec);
     // Reads and writes from the start of the file again.
     std::error_code Rewind();
-    // Brings what was written to the disk itself.
+    // Brings what was written to the disk itself. May run on one thread while Write runs
+    // on another.
     std::error_code Sync();
     // Starts bringing what was written so far to the disk without waiting for it, so that
     // a later Sync has little left to do. Only a hint: where the system has no such call,

@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 
+// After this many bytes written, a flush to the disk begins beside the writing.
+constexpr std::uint64_t kFlushEvery = std::uint64_t{16} << 20;
+
 std::system_error SystemError(std::error_code ec, const char* what) {
     return std::system_error(ec ? ec : std::make_error_code(std::errc::io_error), what);
 }
@@ -130,10 +133,31 @@ void OutputFile::HandOver() {
             file_.Write(data, size, error_);
             // The disk takes each block while the next is made, not all at the end.
             file_.StartSync();
+            unflushed_ += size;
+            if (unflushed_ >= kFlushEvery && !error_) FlushBeside();
         }
     });
     current_ ^= 1;
     used_ = 0;
+}
+
+void OutputFile::FlushBeside() {
+    if (!flushChecked_) {
+        flushChecked_ = true;
+        // A pipe or a terminal has no disk; without a thread for it, Finish flushes alone.
+        std::error_code ec;
+        if (file_.Info(ec).kind != fs::Kind::Regular || ec) return;
+        try {
+            flusher_.emplace();
+        } catch (const std::system_error&) {
+            return;
+        }
+    }
+    if (flusher_ && flusher_->RunIfIdle([this] {
+            if (const std::error_code ec = file_.Sync()) flushError_ = ec;
+        })) {
+        unflushed_ = 0;
+    }
 }
 
 bool OutputFile::Compare(const char* data, std::size_t size) {
@@ -200,6 +224,10 @@ void OutputFile::Finish() {
         worker_->Wait();
         if (error_) throw SystemError(error_, "cannot write");
         worker_.reset();
+        flusher_.reset();
+        // The system reports a failed flush to one of the file's flushes only: the one
+        // beside the writing may have had it.
+        if (flushError_) throw SystemError(flushError_, "cannot sync");
         if (reference_ && !Differs()) {
             // Equal so far: the same only when the reference ends here too.
             char more = 0;
@@ -225,6 +253,7 @@ void OutputFile::Finish() {
 
 void OutputFile::Abandon() {
     worker_.reset();  // waits for a write in hand
+    flusher_.reset();
     file_.Close();
     used_ = 0;
 }

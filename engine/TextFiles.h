@@ -104,6 +104,11 @@ class OutputFile {
     // part of the output that was the reference's, written once it differs.
     bool Compare(const char* data, std::size_t size);
     void CatchUp();
+    // On the worker's thread: starts bringing what is written to the disk on a thread of
+    // its own, unless a flush is under way. On a machine whose disk writes only at a flush
+    // (a virtual disk, a drive with a large cache) the flush at the end would otherwise
+    // wait for the whole file, after the cleaning, instead of going on beside it.
+    void FlushBeside();
 
     fs::File file_;
     fs::File* reference_;
@@ -116,6 +121,12 @@ class OutputFile {
     std::error_code error_;      // of a failed write, set by the worker
     std::atomic<bool> differs_{false};
     std::optional<BackgroundWorker> worker_;
+    // The flush beside the writing, started by the worker; the bytes it has not been asked
+    // to flush yet, and whether the file was found to have a disk for it.
+    std::uint64_t unflushed_ = 0;
+    bool flushChecked_ = false;
+    std::error_code flushError_;
+    std::optional<BackgroundWorker> flusher_;
 };
 
 }  // namespace tessavo

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Tests of the line reader's line ends and limit, and of a failed write of the output.
+// Tests of the line reader's line ends and limit, and of a failed write or flush of the output.
 #include "TextFiles.h"
 
 #include <gtest/gtest.h>
@@ -86,26 +86,44 @@ TEST(LineReaderTest, LineThatIsNoTextLineIsReported) {
     }
 }
 
-TEST(OutputFileTest, FailedWriteIsReportedByFinish) {
-    // A disk that fills up while the second block is written.
+// A disk that fails a write or a flush is reported by Finish. The flush that goes on beside
+// the writing (after 16 MiB) may be the only one the system tells of a failure.
+struct OutputFaultCase {
+    const char* name;
+    fs::Call call;
+    int failing;  // which call of that kind fails, counted from 1
+    int lines;    // each "110001+00000001 " with CR LF
+};
+
+class OutputFaultTest : public testing::TestWithParam<OutputFaultCase> {};
+
+TEST_P(OutputFaultTest, IsReportedByFinish) {
+    const OutputFaultCase& c = GetParam();
     test::TempDir dir;
     std::error_code ec;
     OutputFile out(fs::File::CreateNew(dir / "out.gsi", ec));
     ASSERT_FALSE(ec);
-    std::atomic<int> writes = 0;
+    std::atomic<int> calls = 0;
     test::FileCallHook hook([&](fs::Call call, std::string_view) {
-        return call == fs::Call::Write && ++writes > 1
+        return call == c.call && ++calls == c.failing
                    ? std::make_error_code(std::errc::no_space_on_device)
                    : std::error_code();
     });
-    for (int i = 0; i < 70000; ++i) out.WriteLine("110001+00000001 ");
+    for (int i = 0; i < c.lines; ++i) out.WriteLine("110001+00000001 ");
     try {
         out.Finish();
         FAIL() << "a full disk went unnoticed";
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), std::errc::no_space_on_device);
     }
+    EXPECT_GE(calls.load(), c.failing);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, OutputFaultTest,
+                         testing::Values(OutputFaultCase{"SecondWrite", fs::Call::Write, 2, 70000},
+                                         OutputFaultCase{"FlushBesideTheWriting", fs::Call::Sync,
+                                                         1, 1000000}),
+                         test::RowName());
 
 // What is written is compared with a reference file as it goes: the same only when every
 // byte is, and the reference ends where the output does. Nothing is written while it is the
